@@ -1,0 +1,127 @@
+#!/usr/bin/env bash
+# Runs the built kestrune through its terminal interface, as a person piping
+# answers in would, and checks standard output, the exit status and the
+# stored name. Never answers yes with the real shell commands in reach.
+set -u
+kestrune=$1
+failures=0
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+chmod 755 "$work"
+
+# Runs kestrune with the given answers on standard input and a fresh store.
+# Sets: out, err, status, stored (the store file's bytes, or <none>).
+run() {
+  local answers=$1; shift
+  export XDG_CONFIG_HOME=$work/config
+  rm -rf "$XDG_CONFIG_HOME"
+  printf '%b' "$answers" | env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
+    "$kestrune" "$@" >"$work/out" 2>"$work/err"
+  status=$?
+  out=$(cat "$work/out"; printf x); out=${out%x}
+  err=$(cat "$work/err")
+  stored=$(cat "$XDG_CONFIG_HOME/kestrune/service-name" 2>/dev/null && printf x) || stored="<none>"
+  stored=${stored%x}
+}
+
+check() {
+  local name=$1 what=$2 expected=$3 actual=$4
+  if [ "$expected" != "$actual" ]; then
+    printf 'FAIL %s: %s\n  expected: %q\n  actual:   %q\n' "$name" "$what" "$expected" "$actual"
+    [ -n "$err" ] && printf '  stderr: %s\n' "$err"
+    failures=$((failures + 1))
+  fi
+}
+
+# The bytes that printf's %b makes of $1, trailing newlines included.
+bytes() { local made; made=$(printf '%bx' "$1"); printf '%s' "${made%x}"; }
+
+# name | answers | expected stdout | exit status | stored file | arguments...
+expect() {
+  local name=$1 answers=$2 stdout=$3 code=$4 file=$5; shift 5
+  run "$answers" "$@"
+  check "$name" stdout "$(bytes "$stdout"; printf x)" "${out}x"
+  check "$name" "exit status" "$code" "$status"
+  check "$name" "stored name" "$(bytes "$file"; printf x)" "${stored}x"
+}
+
+a99=$(printf 'a%.0s' $(seq 99))
+zh33=$(printf '中%.0s' $(seq 33))
+
+expect applied            '  Abc  \nn\n'    "setup to 'Abc'\n" 1 'Abc\n'
+expect crlfLine           'Abc\r\nno\r\n'   "setup to 'Abc'\n" 1 'Abc\n'
+expect noFinalNewline     'Abc'             "setup to 'Abc'\n" 1 'Abc\n'
+expect chinese            '中国移动\nn\n'   "setup to '中国移动'\n" 1 '中国移动\n'
+expect invalidUtf8        '\xffAb\nn\n'     "setup to '\xef\xbf\xbdAb'\n" 1 '\xef\xbf\xbdAb\n'
+expect cancelled          ''                '' 0 '<none>'
+expect empty              '\n'              'empty input\n' 255 '<none>'
+expect allBlank           '    \n'          'all blank input\n' 255 '<none>'
+expect longestThatFits    "$a99\nn\n"       "setup to '$a99'\n" 1 "$a99\n"
+expect tooLong            "${a99}a\nn\n"    'input too long\n' 255 '<none>'
+expect chineseAtLimit     "$zh33\nn\n"      "setup to '$zh33'\n" 1 "$zh33\n"
+expect chinesePastLimit   "${zh33}中\nn\n"  'input too long\n' 255 '<none>'
+expect typeArgument       'Abc\nn\n'        "setup to 'Abc'\n" 1 'Abc\n' 12abc second
+expect noAnswerToRefresh  'Abc\n'           "setup to 'Abc'\n" 1 'Abc\n'
+
+# A megabyte on one line is refused like any other long entry.
+run "$(head -c 1048576 /dev/zero | tr '\0' x)\nn\n"
+check hugeLine stdout 'input too long' "${out%$'\n'}"
+check hugeLine "exit status" 255 "$status"
+
+# A store that cannot be written is reported; the run goes on as the phone's would.
+export XDG_CONFIG_HOME=$work/blocked
+rm -rf "$XDG_CONFIG_HOME"; mkdir -p "$XDG_CONFIG_HOME"; echo old >"$XDG_CONFIG_HOME/kestrune"
+printf 'Abc\nn\n' | env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$kestrune" >"$work/out" 2>"$work/err"
+status=$?; err=$(cat "$work/err")
+check unwritableStore "exit status" 1 "$status"
+check unwritableStore stdout "setup to 'Abc'" "$(cat "$work/out")"
+check unwritableStore "old file" old "$(cat "$XDG_CONFIG_HOME/kestrune")"
+case $err in
+  *"cannot store the service name in $XDG_CONFIG_HOME/kestrune/service-name: "?*) ;;
+  *) check unwritableStore "stderr reason" "cannot store the service name in …: <reason>" "$err" ;;
+esac
+
+# Yes, in any letter case with blanks around, starts the refresh command; its
+# commands are stand-ins here that only record how they were called.
+fakebin=$work/fakebin
+mkdir -p "$fakebin"
+for command in sleep pidof; do
+  printf '#!/bin/sh\necho "%s $*" >>"%s/refresh.log"\n' "$command" "$work" >"$fakebin/$command"
+  chmod +x "$fakebin/$command"
+done
+for answer in y YES '  Yes  ' yES; do
+  rm -f "$work/refresh.log"
+  PATH=$fakebin:$PATH run "Abc\n$answer\n"
+  check "yes:$answer" "exit status" 1 "$status"
+  for _ in $(seq 50); do [ -s "$work/refresh.log" ] && grep -q pidof "$work/refresh.log" && break; sleep 0.1; done
+  check "yes:$answer" "refresh command" "$(printf 'sleep 1s\npidof phone')" "$(cat "$work/refresh.log" 2>/dev/null)"
+done
+for answer in n no '' 'yes please' 'y e s' 1; do
+  rm -f "$work/refresh.log"
+  PATH=$fakebin:$PATH run "Abc\n$answer\n"
+  sleep 0.3
+  check "notYes:$answer" "refresh command" "" "$(cat "$work/refresh.log" 2>/dev/null)"
+done
+
+# Anyone but root is refused, by the real user id; only root can switch users.
+if [ "$(id -u)" = 0 ] && command -v setpriv >/dev/null; then
+  for ids in "--reuid=500 --regid=500" "--ruid=500 --euid=0 --regid=500"; do
+    # shellcheck disable=SC2086
+    export XDG_CONFIG_HOME=$work/config
+    rm -rf "$XDG_CONFIG_HOME"
+    printf 'Abc\nn\n' | env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
+      setpriv $ids --clear-groups "$kestrune" >"$work/out" 2>"$work/err"
+    status=$?; err=$(cat "$work/err")
+    check "notRoot($ids)" stdout "not excute by root, but by 500" "$(cat "$work/out")"
+    check "notRoot($ids)" "exit status" 1 "$status"
+    check "notRoot($ids)" "nothing stored" no "$([ -e "$XDG_CONFIG_HOME" ] && echo yes || echo no)"
+  done
+else
+  echo "SKIP notRoot: switching users needs root"
+fi
+
+if [ "$failures" -ne 0 ]; then
+  echo "$failures check(s) failed"
+  exit 1
+fi
+echo "all terminal runs passed"

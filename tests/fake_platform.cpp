@@ -1,0 +1,173 @@
+#include "fake_platform.h"
+
+#include <cstring>
+#include <unistd.h>
+
+ConsoleCapture::ConsoleCapture() : file(std::tmpfile()), savedStdout(dup(STDOUT_FILENO))
+{
+    std::fflush(stdout);
+    dup2(fileno(file), STDOUT_FILENO);
+}
+
+ConsoleCapture::~ConsoleCapture()
+{
+    std::fflush(stdout);
+    dup2(savedStdout, STDOUT_FILENO);
+    close(savedStdout);
+    std::fclose(file);
+}
+
+std::string ConsoleCapture::takeWritten()
+{
+    std::fflush(stdout);
+    std::string written;
+    char chunk[4096];
+    ssize_t count;
+    while ((count = pread(fileno(file), chunk, sizeof chunk, readUpTo)) > 0) {
+        written.append(chunk, static_cast<size_t>(count));
+        readUpTo += count;
+    }
+    return written;
+}
+
+namespace {
+
+std::string quoted(const char *text)
+{
+    return text ? '"' + std::string(text) + '"' : "null";
+}
+
+class FakeApplication : public Application {
+public:
+    explicit FakeApplication(FakePlatform &platform) : platform(platform) {}
+    ~FakeApplication() override { platform.record("delete application"); }
+
+    void setMainWidget(CaptureDialog *) override { platform.record("application.setMainWidget(captureDialog)"); }
+    int exec() override
+    {
+        platform.record("application.exec()");
+        return 0;
+    }
+
+private:
+    FakePlatform &platform;
+};
+
+class FakeCaptureDialog : public CaptureDialog {
+public:
+    explicit FakeCaptureDialog(FakePlatform &platform) : platform(platform) {}
+    ~FakeCaptureDialog() override { platform.record("delete captureDialog"); }
+
+    void selectAll() override { platform.record("captureDialog.selectAll()"); }
+    void show() override { platform.record("captureDialog.show()"); }
+    int result() const override
+    {
+        platform.record("captureDialog.result() -> " + std::to_string(platform.script.captureResult));
+        return platform.script.captureResult;
+    }
+    size_t resultText(char *buffer, size_t size) const override
+    {
+        // The flow must hand over a clean buffer; leftovers from an earlier
+        // entry would end up in the name.
+        bool zeroed = true;
+        for (size_t i = 0; i < size; ++i)
+            zeroed = zeroed && buffer[i] == '\0';
+        const std::string &text = platform.script.enteredText;
+        const size_t length = std::strlen(text.c_str());
+        platform.record("captureDialog.resultText(size " + std::to_string(size) +
+                        (zeroed ? ", zeroed" : ", NOT zeroed") + ") -> " + std::to_string(length));
+        if (length < size)
+            std::memcpy(buffer, text.c_str(), length + 1);
+        return length;
+    }
+
+private:
+    FakePlatform &platform;
+};
+
+class FakeMessageDialog : public MessageDialog {
+public:
+    FakeMessageDialog(FakePlatform &platform, MessageDialogType type) : platform(platform), type(type) {}
+    ~FakeMessageDialog() override { platform.record("delete messageDialog"); }
+
+    int exec() override
+    {
+        const int answer = type == questionDialog ? platform.script.confirmationResult : 0;
+        platform.record("messageDialog.exec() -> " + std::to_string(answer));
+        return answer;
+    }
+
+private:
+    FakePlatform &platform;
+    MessageDialogType type;
+};
+
+}  // namespace
+
+FakePlatform::FakePlatform(const FakeScript &script, ConsoleCapture &console)
+    : script(script), console(console)
+{
+    console.takeWritten();
+}
+
+void FakePlatform::record(const std::string &event)
+{
+    const std::string written = console.takeWritten();
+    if (!written.empty())
+        trace.push_back("stdout: " + written);
+    trace.push_back(event);
+}
+
+const std::vector<std::string> &FakePlatform::finishedTrace()
+{
+    const std::string written = console.takeWritten();
+    if (!written.empty())
+        trace.push_back("stdout: " + written);
+    return trace;
+}
+
+Application *FakePlatform::createApplication(int &argc, char **argv)
+{
+    std::string event = "createApplication(argc " + std::to_string(argc);
+    for (int i = 0; i < argc; ++i)
+        event += ", " + quoted(argv[i]);
+    record(event + ")");
+    if (script.toolkitTakesArguments && argc > 1) {
+        for (int i = 1; i < argc; ++i)
+            argv[i] = argv[i + 1];
+        --argc;
+    }
+    return new FakeApplication(*this);
+}
+
+int FakePlatform::realUserId()
+{
+    record("realUserId() -> " + std::to_string(script.realUserId));
+    return script.realUserId;
+}
+
+MessageDialog *FakePlatform::createMessageDialog(const char *caption, const char *text,
+                                                 MessageDialogType type)
+{
+    record("createMessageDialog(" + quoted(caption) + ", " + quoted(text) + ", " +
+           std::to_string(type) + ")");
+    return new FakeMessageDialog(*this, type);
+}
+
+CaptureDialog *FakePlatform::createCaptureDialog(const char *caption, const char *prompt, int type)
+{
+    record("createCaptureDialog(" + quoted(caption) + ", " + quoted(prompt) + ", " +
+           std::to_string(type) + ")");
+    return new FakeCaptureDialog(*this);
+}
+
+void FakePlatform::setServiceName(const char *name)
+{
+    record("setServiceName(" + quoted(name) + ")");
+}
+
+int FakePlatform::runShellCommand(const char *command)
+{
+    record("runShellCommand(" + quoted(command) + ")");
+    return 0;
+}

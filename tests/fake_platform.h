@@ -1,0 +1,56 @@
+// A platform that plays a scripted run and records every call the run flow
+// makes, with its arguments, in one trace. Lines the flow writes to standard
+// output are recorded in the same trace, at the point where they were written.
+#pragma once
+
+#include "platform.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+struct FakeScript {
+    int realUserId = 0;
+    int captureResult = 1;          // 0: the user cancelled
+    std::string enteredText;        // UTF-8, as the toolkit hands it over
+    int confirmationResult = 0;     // 1: yes
+    bool toolkitTakesArguments = false;  // drops argv[1], as toolkits do with their own options
+};
+
+// Sends standard output to a file for as long as it lives, and hands out
+// what was written since the last look.
+class ConsoleCapture {
+public:
+    ConsoleCapture();
+    ~ConsoleCapture();
+    std::string takeWritten();
+
+private:
+    std::FILE *file;
+    int savedStdout;
+    long readUpTo = 0;
+};
+
+class FakePlatform : public Platform {
+public:
+    FakePlatform(const FakeScript &script, ConsoleCapture &console);
+
+    // Call after the run, to pick up output written after the last call.
+    const std::vector<std::string> &finishedTrace();
+
+    void record(const std::string &event);
+    const FakeScript script;
+
+    Application *createApplication(int &argc, char **argv) override;
+    int realUserId() override;
+    MessageDialog *createMessageDialog(const char *caption, const char *text,
+                                       MessageDialogType type) override;
+    CaptureDialog *createCaptureDialog(const char *caption, const char *prompt,
+                                       int type) override;
+    void setServiceName(const char *name) override;
+    int runShellCommand(const char *command) override;
+
+private:
+    ConsoleCapture &console;
+    std::vector<std::string> trace;
+};
