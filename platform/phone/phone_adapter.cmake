@@ -7,7 +7,10 @@
 #     LIBRARIES <libs>...) libezxappbase and libqte-mt, in that order
 #
 # The framework's library lacks the meta-object code of ZSingleCaptureDlg,
-# so the program makes it from the SDK's header and carries it.
+# so the program makes it from the SDK's header and carries it. It goes into
+# every program that links the adapter, not into the adapter's archive: only
+# the framework's library refers to it, and the linker has passed the
+# archive by the time it reads that library.
 set(KESTRUNE_PHONE_ADAPTER_DIR ${CMAKE_CURRENT_LIST_DIR})
 
 function(kestrune_add_phone_adapter target)
@@ -20,16 +23,20 @@ function(kestrune_add_phone_adapter target)
     COMMENT "Making the meta-object code of ZSingleCaptureDlg"
     VERBATIM)
 
+  add_library(${target}_meta_object OBJECT ${meta_object})
+  # SDK headers count as system headers: their warnings are not ours to fix.
+  target_include_directories(${target}_meta_object SYSTEM PRIVATE ${arg_INCLUDE_DIR})
+  # Generated code is the toolkit's, written for its own compiler.
+  set_target_properties(${target}_meta_object PROPERTIES
+    CXX_STANDARD 98 CXX_STANDARD_REQUIRED ON CXX_EXTENSIONS OFF)
+  target_compile_options(${target}_meta_object PRIVATE -fno-exceptions -fno-rtti)
+
   add_library(${target} STATIC
     ${KESTRUNE_PHONE_ADAPTER_DIR}/phone_platform.cpp
-    ${KESTRUNE_PHONE_ADAPTER_DIR}/utf8_text.cpp
-    ${meta_object})
-  # SDK headers count as system headers: their warnings are not ours to fix.
+    ${KESTRUNE_PHONE_ADAPTER_DIR}/utf8_text.cpp)
   target_include_directories(${target} SYSTEM PUBLIC ${arg_INCLUDE_DIR})
   target_include_directories(${target} PRIVATE ${KESTRUNE_PHONE_ADAPTER_DIR})
+  target_sources(${target} INTERFACE $<TARGET_OBJECTS:${target}_meta_object>)
   target_link_libraries(${target} PUBLIC kestrune_core ${arg_LIBRARIES})
   kestrune_phone_language_level(${target})
-  # Generated code is the toolkit's, written for its own compiler.
-  set_source_files_properties(${meta_object} PROPERTIES
-    COMPILE_OPTIONS "-Wno-error;-Wno-pedantic")
 endfunction()
