@@ -10,10 +10,13 @@
 
 namespace {
 
-// Framework arguments that stay the same in every call.
+// Framework arguments that are the same in every call. What the bare integer
+// of each dialog means is the framework's business; it is always 0 here.
 QWidget *const noParent = 0;
+const char *const noObjectName = 0;
 const bool modal = true;
 const unsigned int noWindowFlags = 0;
+const int frameworkNumber = 0;
 
 class PhoneApplication : public Application {
 public:
@@ -112,8 +115,9 @@ public:
             const QString captionText = utf8Text(caption);
             const QString messageText = utf8Text(text);
             dialog = new ZMessageDlg(captionText, messageText,
-                                     static_cast<ZMessageDlg::MessageDlgType>(type), 0,
-                                     noParent, 0, modal, noWindowFlags);
+                                     static_cast<ZMessageDlg::MessageDlgType>(type),
+                                     frameworkNumber, noParent, noObjectName, modal,
+                                     noWindowFlags);
         }
         return new PhoneMessageDialog(dialog);
     }
@@ -125,7 +129,7 @@ public:
         application->holdCaptureTexts(captionText, promptText);
         return new PhoneCaptureDialog(new ZSingleCaptureDlg(
             *captionText, *promptText, static_cast<ZSingleCaptureDlg::CaptureDlgType>(type),
-            noParent, "ZSingleCaptureDlg", modal, noWindowFlags, 0));
+            noParent, "ZSingleCaptureDlg", modal, noWindowFlags, frameworkNumber));
     }
 
     void setServiceName(const char *name) { UTIL_SetServiceName(name); }
@@ -134,6 +138,7 @@ public:
 
 private:
     // The run's application object, which holds the capture dialog's texts.
+    // Every run creates it first and deletes it last.
     PhoneApplication *application;
 };
 
