@@ -3,6 +3,7 @@
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 WindowCaptureDialog::WindowCaptureDialog(const QString &caption, const QString &prompt,
@@ -20,6 +21,7 @@ WindowCaptureDialog::WindowCaptureDialog(const QString &caption, const QString &
     // OK is the default button, so Enter in the entry accepts; QDialog
     // itself turns Esc and closing the window into a rejection.
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    buttons->button(QDialogButtonBox::Ok)->setDefault(true);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
 
