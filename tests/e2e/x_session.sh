@@ -11,7 +11,7 @@ start_xvfb() {
     3>"$folder/display" 2>"$folder/xvfb.log" &
   xvfb_pid=$!
   for _ in $(seq 200); do
-    if read -r number <"$folder/display" && [ -n "$number" ]; then
+    if read -r number 2>/dev/null <"$folder/display" && [ -n "$number" ]; then
       export DISPLAY=:$number
       return 0
     fi
