@@ -58,14 +58,14 @@ bool waylandReachable()
 bool displayNamed()
 {
     return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
-           || qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
+           || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
 }
 
 QString displayUnreachableReason()
 {
     // Chosen by the caller: Qt tries each platform of the list in turn.
     // Platforms other than these two (offscreen, vnc, ...) need no display.
-    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         const QByteArray chosen = qgetenv("QT_QPA_PLATFORM");
         for (const QByteArray &entry : chosen.split(';')) {
             const QByteArray platform = entry.split(':').first().trimmed();

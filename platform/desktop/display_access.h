@@ -5,9 +5,9 @@
 
 #include <QString>
 
-// True when the environment names a display: DISPLAY or WAYLAND_DISPLAY is
-// not empty, or QT_QPA_PLATFORM is set (as the tests do to pick the
-// offscreen platform).
+// True when the environment names a display: DISPLAY, WAYLAND_DISPLAY or
+// QT_QPA_PLATFORM (which the tests set to pick the offscreen platform) is not
+// empty. Qt itself ignores an empty QT_QPA_PLATFORM.
 bool displayNamed();
 
 // Connects to the named display and lets go of it again. Returns why the
