@@ -25,21 +25,14 @@ const char question[] = "设置OK，是否刷新手机？";
 
 enum class Answer { enter, escape, closeWindow, clickAccept, clickReject };
 
-// The button of `dialog` that plays the given role, the way a person finds it.
+// The button a person would click to accept or to refuse.
 QAbstractButton *buttonFor(QWidget *dialog, Answer answer)
 {
-    for (QAbstractButton *button : dialog->findChildren<QAbstractButton *>()) {
-        const auto *box = qobject_cast<QDialogButtonBox *>(button->parentWidget());
-        const QDialogButtonBox::ButtonRole role =
-            box ? box->buttonRole(button)
-                : qobject_cast<QMessageBox *>(dialog)->buttonRole(button) == QMessageBox::YesRole
-                    ? QDialogButtonBox::YesRole
-                    : QDialogButtonBox::NoRole;
-        const bool accepts = role == QDialogButtonBox::AcceptRole || role == QDialogButtonBox::YesRole;
-        if (accepts == (answer == Answer::clickAccept))
-            return button;
-    }
-    return nullptr;
+    const bool accepts = answer == Answer::clickAccept;
+    if (auto *box = qobject_cast<QMessageBox *>(dialog))
+        return box->button(accepts ? QMessageBox::Yes : QMessageBox::No);
+    return dialog->findChild<QDialogButtonBox *>()->button(accepts ? QDialogButtonBox::Ok
+                                                                   : QDialogButtonBox::Cancel);
 }
 
 // Types one key per character; unlike QTest::keyClicks, not only Latin-1.
@@ -65,10 +58,7 @@ void answer(QWidget *dialog, QWidget *focus, Answer how)
     // A dialog still open here would hang the test; say so and close it.
     if (dialog->isVisible()) {
         qWarning("dialog stayed open after the answer");
-        if (auto *box = qobject_cast<QMessageBox *>(dialog))
-            box->done(-1);
-        else
-            static_cast<QDialog *>(dialog)->done(-1);
+        static_cast<QDialog *>(dialog)->done(-1);
     }
 }
 
