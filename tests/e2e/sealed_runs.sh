@@ -49,13 +49,15 @@ alive() {
   [ "${stat%% *}" != Z ]
 }
 
-# Every process in the namespace but the one asking: its name, sorted.
-processes() {
-  local entry comm
+# Sets processes to the names of every process in the namespace but this
+# script, sorted. Looks without starting a process, which would show up.
+listProcesses() {
+  local entry comm names=()
   for entry in /proc/[0-9]*; do
-    [ "${entry#/proc/}" = "$BASHPID" ] && continue
-    read -r comm <"$entry/comm" 2>/dev/null && echo "$comm"
-  done | sort
+    [ "${entry#/proc/}" = 1 ] && continue
+    read -r comm <"$entry/comm" 2>/dev/null && names+=("$comm")
+  done
+  processes=$(printf '%s\n' "${names[@]}" | sort)
 }
 
 # Stand-ins: `phone` and an unrelated `bystander`, both copies of sleep, and
@@ -114,7 +116,7 @@ check refresh "refresh command ran once" "$(printf 'sleep 1s\npidof phone')" "$(
 check refresh "bystander untouched" yes "$(alive "$bystander" && echo yes || echo no)"
 
 # --- Yes, with no phone at all ----------------------------------------------
-before=$(processes)
+listProcesses; before=$processes
 run 'Abc\ny\n'
 check noPhone "exit status" 1 "$status"
 check noPhone stdout "setup to 'Abc'" "$out"
@@ -122,7 +124,8 @@ for _ in $(seq 100); do refreshLog | grep -q pidof && break; sleep 0.05; done
 sleep 0.3
 check noPhone "refresh command ran once" "$(printf 'sleep 1s\npidof phone')" "$(refreshLog)"
 # Nothing was killed and nothing is left running.
-check noPhone "processes" "$before" "$(processes)"
+listProcesses
+check noPhone "processes" "$before" "$processes"
 
 # --- A store on a read-only file system -------------------------------------
 # Root may write anywhere else, so read-only is the one way to refuse it.
