@@ -24,8 +24,10 @@ run() {
   stored=${stored%x}
 }
 
+checks=0
 check() {
   local name=$1 what=$2 expected=$3 actual=$4
+  checks=$((checks + 1))
   if [ "$expected" != "$actual" ]; then
     printf 'FAIL %s: %s\n  expected: %q\n  actual:   %q\n' "$name" "$what" "$expected" "$actual"
     [ -n "$err" ] && printf '  stderr: %s\n' "$err"
@@ -175,4 +177,4 @@ if [ "$failures" -ne 0 ]; then
   echo "$failures check(s) failed"
   exit 1
 fi
-echo "all terminal runs passed"
+echo "all terminal runs passed ($checks checks)"
