@@ -50,7 +50,13 @@ startTool() {
   "${tool[@]}" <"$work/in$fd" >/dev/null 2>"$errors" &
   started=$!
   eval "exec $fd>\"\$work/in$fd\""
-  until grep -q '运营商名称' "$errors" 2>/dev/null; do pause 0.001; done
+  local waited
+  for waited in $(seq 5000); do
+    grep -q '运营商名称' "$errors" 2>/dev/null && return
+    pause 0.001
+  done
+  echo "FAIL the tool never asked for the name: $(cat "$errors")"
+  exit 1
 }
 
 # --- Two tools storing at once, watched by a reader -------------------------
