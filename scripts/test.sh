@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
-# Builds everything (installing what it needs first) and runs every test:
-# on this machine, then built for the phone's CPU under qemu-arm.
+# Builds everything (installing what it needs first) and runs every test;
+# then the same suite under the sanitizers, the entry fuzzer, and the tool
+# built for the phone's CPU under qemu-arm.
 set -eu
 source "$(dirname "$0")/lib.sh"
 ensure_packages "${test_packages[@]}"
 build_preset default
-(cd "$top" && ctest --preset default)
+ensure_packages valgrind
+cd "$top"
+ctest --preset default
+"$top/scripts/test-sanitize.sh"
+"$top/scripts/test-fuzz.sh"
 "$top/scripts/test-arm.sh"

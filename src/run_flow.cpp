@@ -1,7 +1,7 @@
 #include "run_flow.h"
 
+#include "check_entry.h"
 #include "platform.h"
-#include "trim_blanks.h"
 
 #include <limits.h>
 #include <stdio.h>
@@ -45,17 +45,6 @@ static void refuse(Platform &platform, int realUserId)
     delete notice;
 }
 
-// Copies the accepted entry into serviceName and trims it. Returns the index
-// at which the name starts, or -1 with a line on standard output.
-static int checkEntry(const CaptureDialog &captureDialog)
-{
-    if (captureDialog.resultText(serviceName, sizeof serviceName) >= sizeof serviceName) {
-        puts("input too long");
-        return -1;
-    }
-    return trimBlanks(serviceName);
-}
-
 static void applyAndOfferRefresh(Platform &platform, const char *name)
 {
     printf("setup to '%s'\n", name);
@@ -92,7 +81,7 @@ int runFlow(Platform &platform, int &argc, char **argv)
 
     int result = runCancelled;
     if (captureDialog->result() != 0) {
-        const int nameStart = checkEntry(*captureDialog);
+        const int nameStart = checkEntry(*captureDialog, serviceName, sizeof serviceName);
         if (nameStart < 0) {
             result = runRejected;
         } else {
