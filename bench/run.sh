@@ -15,7 +15,9 @@ source "$(dirname "$0")/../scripts/lib.sh"
 short=false output=$top/docs/benchmarks.md rounds=()
 while [ $# -gt 0 ]; do
   case $1 in
-    --short) short=true; output=${2:-$(mktemp --suffix=.md)}; [ $# -gt 1 ] && shift ;;
+    --short)
+      short=true output=$(mktemp --suffix=.md)
+      case ${2:-} in --*|"") ;; *) output=$2; shift ;; esac ;;
     --rounds) rounds=(--rounds "$2"); shift ;;
     *) echo "usage: bench/run.sh [--short [FILE]] [--rounds N]" >&2; exit 2 ;;
   esac
