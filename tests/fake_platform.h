@@ -3,9 +3,9 @@
 // output are recorded in the same trace, at the point where they were written.
 #pragma once
 
+#include "console_capture.h"
 #include "platform.h"
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -15,20 +15,6 @@ struct FakeScript {
     std::string enteredText;        // UTF-8, as the toolkit hands it over
     int confirmationResult = 0;     // 1: yes
     bool toolkitTakesArguments = false;  // drops argv[1], as toolkits do with their own options
-};
-
-// Sends standard output to a file for as long as it lives, and hands out
-// what was written since the last look.
-class ConsoleCapture {
-public:
-    ConsoleCapture();
-    ~ConsoleCapture();
-    std::string takeWritten();
-
-private:
-    std::FILE *file;
-    int savedStdout;
-    long readUpTo = 0;
 };
 
 class FakePlatform : public Platform {

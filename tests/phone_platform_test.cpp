@@ -1,0 +1,229 @@
+// The phone adapter, built against the simulated SDK and driven by the real
+// run flow: every call it makes into the framework, toolkit and C library,
+// with every argument, in order, for each way a run can end.
+#include "platform.h"
+#include "run_flow.h"
+
+#include "console_capture.h"
+#include "simulated_phone.h"
+
+#include <ZSingleCaptureDlg.h>
+#include <qmetaobject.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using Trace = std::vector<std::string>;
+
+// What the toolkit was asked for during static initialisation.
+Trace callsBeforeMain;
+
+const std::string prompt = "运营商名称";
+const std::string notice = "检测到本程序未以root身份执行，将不作任何操作！";
+const std::string question = "设置OK，是否刷新手机？";
+
+std::string q(const std::string &text)
+{
+    return quoted(text.c_str());
+}
+
+// How a dialog text comes to be: through the "UTF-8" codec when the toolkit
+// has one, through the toolkit's own UTF-8 decoding when not.
+std::string made(const std::string &text)
+{
+    return (simulatedUtf8CodecExists ? "QTextCodec::toUnicode(" : "QString::fromUtf8(") + q(text) + ")";
+}
+
+std::string released(const std::string &text)
+{
+    return "QString " + q(text) + " released";
+}
+
+Trace concat(std::initializer_list<Trace> parts)
+{
+    Trace all;
+    for (const Trace &part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+Trace start(int realUserId)
+{
+    return {R"(new ZApplication(1, {"kestrune"}, 1))", "getuid() -> " + std::to_string(realUserId)};
+}
+
+// Both texts are released before the dialog runs.
+Trace messageDialog(const std::string &text, int type, int answer)
+{
+    return {made("Kestrune"),
+            made(text),
+            R"(new ZMessageDlg("Kestrune", )" + q(text) + ", " + std::to_string(type) +
+                ", 0, null, null, true, 0)",
+            released(text),
+            released("Kestrune"),
+            "ZPopup::exec() [ZMessageDlg] -> " + std::to_string(answer)};
+}
+
+Trace captureUntilClosed(const std::string &type, int result)
+{
+    return {made("Kestrune"),
+            made(prompt),
+            R"(new ZSingleCaptureDlg("Kestrune", "运营商名称", )" + type +
+                R"(, null, "ZSingleCaptureDlg", true, 0, 0))",
+            "ZSingleCaptureDlg::getLineEdit()",
+            "ZLineEdit::selectAll()",
+            "QApplication::setMainWidget(ZSingleCaptureDlg)",
+            "ZPopup::show() [ZSingleCaptureDlg]",
+            "ZApplication::exec()",
+            "QDialog::result() [ZSingleCaptureDlg] -> " + std::to_string(result)};
+}
+
+Trace entered(const std::string &text)
+{
+    return {"ZSingleCaptureDlg::getResultText() -> " + q(text), "QString::utf8() on " + q(text),
+            released(text), "QCString " + q(text) + " released"};
+}
+
+Trace applied(const std::string &name, int answer)
+{
+    return concat({{"stdout: setup to '" + name + "'\n", "UTIL_SetServiceName(" + q(name) + ")"},
+                   messageDialog(question, 1, answer)});
+}
+
+// The capture dialog goes before the application object; the dialog's texts
+// outlive both.
+const Trace tearDown = {"~ZSingleCaptureDlg()", "~ZApplication()", released("Kestrune"),
+                        released(prompt)};
+
+const std::string refresh = R"(system("sleep 1s && kill `pidof phone` &"))";
+
+struct Outcome {
+    const char *name;
+    std::vector<std::string> arguments;
+    PhoneScript script;
+    int result;
+    Trace trace;
+};
+
+void PrintTo(const Outcome &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
+PhoneScript script(int realUserId, int captureResult, const std::string &text, int messageResult)
+{
+    return PhoneScript{realUserId, captureResult, text, messageResult};
+}
+
+// One call a line, so that a failure shows a readable diff.
+std::string lines(const Trace &calls)
+{
+    std::string all;
+    for (const std::string &call : calls)
+        all += call + "\n";
+    return all;
+}
+
+struct RecordedRun {
+    int result;
+    Trace calls;
+};
+
+// One run of the real flow on the phone adapter, as `kestrune ARGUMENTS...`.
+RecordedRun runOnPhone(const PhoneScript &script, const std::vector<std::string> &extraArguments)
+{
+    std::vector<std::string> arguments = {"kestrune"};
+    arguments.insert(arguments.end(), extraArguments.begin(), extraArguments.end());
+    std::vector<char *> argv;
+    for (std::string &argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    int argc = static_cast<int>(arguments.size());
+
+    phoneScript() = script;
+    ConsoleCapture console;
+    takeRecordedCalls();
+    logConsole(&console);
+    const int result = runFlow(systemPlatform(), argc, argv.data());
+    logConsole(nullptr);
+    return {result, takeRecordedCalls()};
+}
+
+class PhoneRun : public testing::TestWithParam<Outcome> {};
+
+TEST_P(PhoneRun, makesEveryCallWithItsArguments)
+{
+    const Outcome &outcome = GetParam();
+    const RecordedRun run = runOnPhone(outcome.script, outcome.arguments);
+    EXPECT_EQ(lines(run.calls), lines(outcome.trace));
+    EXPECT_EQ(run.result, outcome.result);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryOutcome, PhoneRun,
+    testing::Values(
+        Outcome{"refused", {}, script(500, 1, "Abc", 1), 1,
+                concat({start(500), {"stdout: not excute by root, but by 500\n"},
+                        messageDialog(notice, 2, 1), {"~ZMessageDlg()", "~ZApplication()"}})},
+        Outcome{"cancelled", {}, script(0, 0, "typed, then cancelled", 1), 0,
+                concat({start(0), captureUntilClosed("0", 0), tearDown})},
+        Outcome{"empty", {}, script(0, 1, "", 1), -1,
+                concat({start(0), captureUntilClosed("0", 1), entered(""),
+                        {"stdout: empty input\n"}, tearDown})},
+        Outcome{"allBlank", {}, script(0, 1, "   ", 1), -1,
+                concat({start(0), captureUntilClosed("0", 1), entered("   "),
+                        {"stdout: all blank input\n"}, tearDown})},
+        Outcome{"tooLong", {}, script(0, 1, std::string(100, 'a'), 1), -1,
+                concat({start(0), captureUntilClosed("0", 1), entered(std::string(100, 'a')),
+                        {"stdout: input too long\n"}, tearDown})},
+        Outcome{"appliedAndRefreshed", {}, script(0, 1, "  Abc  ", 1), 1,
+                concat({start(0), captureUntilClosed("0", 1), entered("  Abc  "), applied("Abc", 1),
+                        {refresh, "~ZMessageDlg()"}, tearDown})},
+        Outcome{"appliedNotRefreshed", {}, script(0, 1, "  Abc  ", 0), 1,
+                concat({start(0), captureUntilClosed("0", 1), entered("  Abc  "), applied("Abc", 0),
+                        {"~ZMessageDlg()"}, tearDown})},
+        // Bytes above 0x7f, whether char is signed or not.
+        Outcome{"chineseApplied", {}, script(0, 1, "中国移动 ", 2), 1,
+                concat({start(0), captureUntilClosed("0", 1), entered("中国移动 "),
+                        applied("中国移动", 2), {"~ZMessageDlg()"}, tearDown})},
+        // The type reaches the framework unchanged, across the whole int range.
+        Outcome{"lowestType", {"-2147483648"}, script(0, 0, "", 1), 0,
+                concat({{R"(new ZApplication(2, {"kestrune", "-2147483648"}, 1))", "getuid() -> 0"},
+                        captureUntilClosed("-2147483648", 0), tearDown})},
+        Outcome{"typeBeyondInt", {"4294967298"}, script(0, 0, "", 1), 0,
+                concat({{R"(new ZApplication(2, {"kestrune", "4294967298"}, 1))", "getuid() -> 0"},
+                        captureUntilClosed("2147483647", 0), tearDown})}),
+    [](const testing::TestParamInfo<Outcome> &info) { return std::string(info.param.name); });
+
+TEST(StaticInitialisation, looksUpTheUtf8CodecOnceBeforeMain)
+{
+    EXPECT_EQ(callsBeforeMain,
+              Trace{std::string(R"(QTextCodec::codecForName("UTF-8", 0) -> )") +
+                    (simulatedUtf8CodecExists ? "codec" : "null")});
+}
+
+// What the build made with the SDK's moc, for the program to carry.
+TEST(CaptureDialogMetaObject, namesTheClassItsBaseAndItsSlots)
+{
+    const QMetaObject *metaObject = ZSingleCaptureDlg::staticMetaObject();
+    EXPECT_STREQ(metaObject->className(), "ZSingleCaptureDlg");
+    EXPECT_STREQ(metaObject->superClassName(), "ZPopup");
+    std::vector<std::string> slotNames;  // "slots" is a toolkit macro
+    for (int i = 0; i < metaObject->numSlots(); ++i)
+        slotNames.push_back(metaObject->slotName(i));
+    EXPECT_EQ(slotNames, (std::vector<std::string>{"slotLSKClicked()", "slotRSKClicked()",
+                                               "slotResizeAllChild(int)"}));
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    callsBeforeMain = takeRecordedCalls();
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

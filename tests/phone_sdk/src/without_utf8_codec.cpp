@@ -1,0 +1,3 @@
+#include "simulated_phone.h"
+
+const bool simulatedUtf8CodecExists = false;
