@@ -19,7 +19,12 @@ ensure_packages() {
       "${missing[@]}" >&2
 }
 
-build_packages=(cmake ninja-build g++ qt6-base-dev libgtest-dev util-linux)
+# The build, and a CJK font so that the windows show the Chinese texts.
+build_packages=(cmake ninja-build g++ qt6-base-dev libgtest-dev util-linux libxcb1-dev
+  fonts-wqy-zenhei)
+# For the window tests: a private X server, xdotool to type into it, xclip
+# to read back what was typed.
+test_packages=(xvfb xdotool xclip)
 
 # Configures and builds the preset named $1.
 build_preset() {

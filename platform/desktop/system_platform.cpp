@@ -1,8 +1,33 @@
-// The one place where the desktop stand-in picks its user interface.
+// The one place where the desktop stand-in picks its user interface: windows
+// when a display is named and reachable, the terminal otherwise. Decided once,
+// before any toolkit starts.
+#include "display_access.h"
 #include "terminal_platform.h"
+#include "window_module_loader.h"
+
+#include <cstdio>
+
+namespace {
+
+Platform *chosenPlatform()
+{
+    static TerminalPlatform terminal;
+    if (!displayNamed())
+        return &terminal;
+
+    std::string failure = displayUnreachableReason();
+    Platform *window = failure.empty() ? loadWindowPlatform(failure) : nullptr;
+    if (!window) {
+        std::fprintf(stderr, "kestrune: %s; using the terminal\n", failure.c_str());
+        return &terminal;
+    }
+    return window;
+}
+
+}  // namespace
 
 Platform &systemPlatform()
 {
-    static TerminalPlatform terminal;
-    return terminal;
+    static Platform *const platform = chosenPlatform();
+    return *platform;
 }

@@ -1,0 +1,59 @@
+#include "window_capture_dialog.h"
+
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+WindowCaptureDialog::WindowCaptureDialog(const QString &caption, const QString &prompt,
+                                         const QString &entryText)
+    : entry(new QLineEdit(entryText, &dialog))
+{
+    dialog.setWindowTitle(caption);
+    dialog.setModal(true);
+    // Wide enough for the caption in the title bar and a name of some length.
+    dialog.setMinimumWidth(320);
+
+    auto *label = new QLabel(prompt, &dialog);
+    label->setBuddy(entry);
+
+    // OK is the default button, so Enter in the entry accepts; QDialog
+    // itself turns Esc and closing the window into a rejection.
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    buttons->button(QDialogButtonBox::Ok)->setDefault(true);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+
+    auto *layout = new QVBoxLayout(&dialog);
+    layout->addWidget(label);
+    layout->addWidget(entry);
+    layout->addWidget(buttons);
+}
+
+void WindowCaptureDialog::selectAll()
+{
+    entry->selectAll();
+}
+
+void WindowCaptureDialog::show()
+{
+    dialog.show();
+}
+
+// QDialog::Accepted is 1, Rejected 0.
+int WindowCaptureDialog::result() const
+{
+    return dialog.result();
+}
+
+size_t WindowCaptureDialog::resultText(char *buffer, size_t size) const
+{
+    // Blanks around the text are handed over as typed: trimming is the
+    // run flow's job.
+    const QByteArray text = entry->text().toUtf8();
+    const size_t length = qstrlen(text.constData());
+    if (length < size)
+        qstrcpy(buffer, text.constData());
+    return length;
+}

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Regenerates the README's pictures, docs/capture-dialog.png and
+# docs/confirmation.png: the tool's windows on a private X server with a
+# window manager, so that the caption shows in the title bar.
+set -eu
+source "$(dirname "$0")/lib.sh"
+ensure_packages "${test_packages[@]}" openbox x11-utils imagemagick
+build_preset default >&2
+source "$top/tests/e2e/x_session.sh"
+
+work=$(mktemp -d)
+trap 'kill "${wm_pid:-}" 2>/dev/null; stop_xvfb; rm -rf "$work"' EXIT
+start_xvfb "$work"
+openbox >"$work/openbox.log" 2>&1 &
+wm_pid=$!
+for _ in $(seq 100); do
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+  sleep 0.05
+done
+
+# Takes a picture of window $1, frame included, once it has been painted.
+shoot() {
+  sleep 0.5
+  import -frame -window "$1" "$top/docs/$2"
+  echo "docs/$2"
+}
+
+mkdir -p "$work/runtime" "$top/docs" && chmod 700 "$work/runtime"
+XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime "$top/build/default/kestrune" >/dev/null &
+kestrune_pid=$!
+capture=$(wait_window)
+xdotool type --delay 20 '中国移动'
+shoot "$capture" capture-dialog.png
+xdotool key Return
+confirmation=$(wait_window "$capture")
+shoot "$confirmation" confirmation.png
+# No: the refresh would kill any process named phone on this machine.
+xdotool key Escape
+wait "$kestrune_pid" || true

@@ -1,0 +1,162 @@
+#!/usr/bin/env bash
+# Runs the built kestrune in windows on a private X server and answers its
+# dialogs as a person would, typing and pressing keys with xdotool; checks
+# standard output, the exit status and the stored name. Never answers yes:
+# the refresh commands are stand-ins on PATH that only log, in case one did.
+set -u
+kestrune=$1
+build_dir=$2
+here=$(cd "$(dirname "$0")" && pwd)
+for tool in Xvfb xdotool xclip setpriv; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+source "$here/x_session.sh"
+
+failures=0
+work=$(mktemp -d)
+chmod 755 "$work"
+trap 'stop_xvfb; rm -rf "$work"' EXIT
+start_xvfb "$work" || { echo "FAIL: Xvfb did not start"; exit 1; }
+unset WAYLAND_DISPLAY QT_QPA_PLATFORM XAUTHORITY
+export XDG_CONFIG_HOME=$work/config
+
+fakebin=$work/fakebin
+mkdir -p "$fakebin"
+for command in sleep pidof; do
+  printf '#!/bin/sh\necho "%s $*" >>"%s/refresh.log"\n' "$command" "$work" >"$fakebin/$command"
+  chmod +x "$fakebin/$command"
+done
+
+# Empties the store, or makes it hold the name $1 and a newline.
+prepare_store() {
+  rm -rf "$XDG_CONFIG_HOME" "$work/refresh.log"
+  [ -z "$1" ] && return
+  mkdir -p "$XDG_CONFIG_HOME/kestrune"
+  printf '%s\n' "$1" >"$XDG_CONFIG_HOME/kestrune/service-name"
+}
+
+# Reads what a finished run left. Sets out, err and stored (<none> if no file).
+collect() {
+  out=$(cat "$work/out"; printf x); out=${out%x}
+  err=$(cat "$work/err")
+  stored=$(cat "$XDG_CONFIG_HOME/kestrune/service-name" 2>/dev/null && printf x) || stored="<none>"
+  stored=${stored%x}
+}
+
+# Types text that the keyboard map lacks, such as Chinese. xdotool maps each
+# such character to a spare key for a moment, and drops it when the window
+# reads the keymap too late; so the entry's text is read back through the
+# X selection (Qt owns it once all is selected) and typed again if it differs.
+type_checked() {
+  local text=$1
+  for _ in 1 2 3; do
+    xdotool key ctrl+a type --delay 50 "$text"
+    xdotool key ctrl+a
+    for _ in $(seq 40); do
+      [ "$(xclip -o -selection primary 2>/dev/null)" = "$text" ] && return 0
+      sleep 0.05
+    done
+  done
+}
+
+# Runs kestrune as the user as_uid with the store holding $1, and plays the
+# steps after it: "window" waits for the next dialog and focuses it,
+# "type:TEXT" types, "checked:TEXT" types with type_checked, "key:KEYS"
+# presses keys.
+# Sets out, err, status, stored and dialogs (how many dialogs showed).
+drive() {
+  prepare_store "$1"; shift
+  local runtime=$work/runtime-$as_uid as_user=()
+  mkdir -p -m 700 "$runtime" && chown "$as_uid:$as_uid" "$runtime"
+  [ "$as_uid" = 0 ] || as_user=(setpriv --reuid="$as_uid" --regid="$as_uid" --clear-groups)
+  PATH=$fakebin:$PATH XDG_RUNTIME_DIR=$runtime "${as_user[@]}" "$kestrune" >"$work/out" 2>"$work/err" &
+  local pid=$! step id seen=()
+  for step in "$@"; do
+    case $step in
+      window) id=$(wait_window "${seen[@]}") || break; seen+=("$id") ;;
+      type:*) xdotool type --delay 20 "${step#type:}" ;;
+      checked:*) type_checked "${step#checked:}" ;;
+      key:*) xdotool key "${step#key:}" ;;
+    esac
+  done
+  dialogs=${#seen[@]}
+  for _ in $(seq 200); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
+  if kill -0 "$pid" 2>/dev/null; then
+    kill "$pid"; wait "$pid"; status="still running"
+  else
+    wait "$pid"; status=$?
+  fi
+  collect
+}
+
+check() {
+  local name=$1 what=$2 expected=$3 actual=$4
+  if [ "$expected" != "$actual" ]; then
+    printf 'FAIL %s: %s\n  expected: %q\n  actual:   %q\n' "$name" "$what" "$expected" "$actual"
+    [ -n "$err" ] && printf '  stderr: %s\n' "$err"
+    failures=$((failures + 1))
+  fi
+}
+
+# The bytes that printf's %b makes of $1, trailing newlines included.
+bytes() { local made; made=$(printf '%bx' "$1"); printf '%s' "${made%x}"; }
+
+# name | dialogs shown | expected stdout | exit status | stored file
+expect() {
+  check "$1" "dialogs shown" "$2" "$dialogs"
+  check "$1" stdout "$(bytes "$3"; printf x)" "${out}x"
+  check "$1" "exit status" "$4" "$status"
+  check "$1" "stored name" "$(bytes "$5"; printf x)" "${stored}x"
+  check "$1" "refresh command" "" "$(cat "$work/refresh.log" 2>/dev/null)"
+}
+
+as_uid=0
+
+# The stored name is in the entry, selected: typing replaces it.
+drive 'Old name' window 'type:  Abc  ' key:Return window key:n
+expect applied 2 "setup to 'Abc'\n" 1 'Abc\n'
+
+drive 'Old name' window key:Escape
+expect cancelled 1 '' 0 'Old name\n'
+
+drive '' window checked:中国移动 key:Return window key:Escape
+expect chinese 2 "setup to '中国移动'\n" 1 '\xe4\xb8\xad\xe5\x9b\xbd\xe7\xa7\xbb\xe5\x8a\xa8\n'
+
+drive '' window key:Return
+expect empty 1 'empty input\n' 255 '<none>'
+
+# An installed copy finds its window module under lib/kestrune. It is also
+# the copy that another user can surely reach, wherever the build tree is.
+cmake --install "$build_dir" --prefix "$work/prefix" >/dev/null
+kestrune=$work/prefix/bin/kestrune drive 'Old name' window key:Escape
+expect installed 1 '' 0 'Old name\n'
+
+as_uid=500
+kestrune=$work/prefix/bin/kestrune drive 'Old name' window key:Return
+expect notRoot 1 'not excute by root, but by 500\n' 1 'Old name\n'
+as_uid=0
+
+# A display that cannot be reached, or a missing window module, leaves the
+# terminal; the run goes on there.
+prepare_store ''
+printf 'Abc\nn\n' | DISPLAY=:65000 "$kestrune" >"$work/out" 2>"$work/err"
+status=$?; collect
+check unreachableDisplay stdout "setup to 'Abc'" "${out%$'\n'}"
+check unreachableDisplay "exit status" 1 "$status"
+case $err in *"cannot open the display"*"using the terminal"*) ;;
+  *) check unreachableDisplay stderr "…cannot open the display…using the terminal…" "$err" ;; esac
+
+mkdir "$work/alone" && cp "$kestrune" "$work/alone/"
+prepare_store ''
+printf 'Abc\nn\n' | "$work/alone/kestrune" >"$work/out" 2>"$work/err"
+status=$?; collect
+check missingModule stdout "setup to 'Abc'" "${out%$'\n'}"
+check missingModule "exit status" 1 "$status"
+case $err in *"no window module at $work/alone/kestrune-window.so"*"using the terminal"*) ;;
+  *) check missingModule stderr "…no window module at…using the terminal…" "$err" ;; esac
+
+if [ "$failures" -ne 0 ]; then
+  echo "$failures check(s) failed"
+  exit 1
+fi
+echo "all window runs passed"

@@ -1,0 +1,239 @@
+// The window dialogs in process, on the offscreen platform, as Qt's own
+// dialog tests drive theirs: a zero-length timer started before a dialog
+// runs finds it once its event loop turns, notes what it shows, and answers.
+#include "service_name_store.h"
+#include "window_platform.h"
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <cstring>
+#include <memory>
+
+namespace {
+
+const char caption[] = "Kestrune";
+const char prompt[] = "运营商名称";
+const char question[] = "设置OK，是否刷新手机？";
+
+enum class Answer { enter, escape, closeWindow, clickAccept, clickReject };
+
+// The button a person would click to accept or to refuse.
+QAbstractButton *buttonFor(QWidget *dialog, Answer answer)
+{
+    const bool accepts = answer == Answer::clickAccept;
+    if (auto *box = qobject_cast<QMessageBox *>(dialog))
+        return box->button(accepts ? QMessageBox::Yes : QMessageBox::No);
+    return dialog->findChild<QDialogButtonBox *>()->button(accepts ? QDialogButtonBox::Ok
+                                                                   : QDialogButtonBox::Cancel);
+}
+
+// Types one key per character; unlike QTest::keyClicks, not only Latin-1.
+void type(QWidget *widget, const QString &text)
+{
+    for (const QChar character : text)
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(character), Qt::NoModifier);
+}
+
+// Answers the modal dialog on screen; `focus` gets the keys.
+void answer(QWidget *dialog, QWidget *focus, Answer how)
+{
+    switch (how) {
+    case Answer::enter: QTest::keyClick(focus, Qt::Key_Return); break;
+    case Answer::escape: QTest::keyClick(focus, Qt::Key_Escape); break;
+    case Answer::closeWindow: dialog->close(); break;
+    case Answer::clickAccept:
+    case Answer::clickReject:
+        if (QAbstractButton *button = buttonFor(dialog, how))
+            QTest::mouseClick(button, Qt::LeftButton);
+        break;
+    }
+    // A dialog still open here would hang the test; say so and close it.
+    if (dialog->isVisible()) {
+        qWarning("dialog stayed open after the answer");
+        static_cast<QDialog *>(dialog)->done(-1);
+    }
+}
+
+}  // namespace
+
+class WindowDialogsTest : public QObject {
+    Q_OBJECT
+public:
+    WindowDialogsTest(WindowPlatform &platform, Application &application)
+        : platform(platform), application(application) {}
+
+private slots:
+    void init();
+    void cleanup();
+    void captureDialog_data();
+    void captureDialog();
+    void resultTextCopiesOnlyWhatFits();
+    void messageDialog_data();
+    void messageDialog();
+
+private:
+    WindowPlatform &platform;
+    Application &application;
+    QTemporaryDir configHome;
+};
+
+void WindowDialogsTest::init()
+{
+    QVERIFY(configHome.isValid());
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome.path()));
+    QFile::remove(QString::fromStdString(serviceNamePath()));
+}
+
+void WindowDialogsTest::cleanup()
+{
+    QCOMPARE(QApplication::topLevelWidgets().size(), 0);
+}
+
+void WindowDialogsTest::captureDialog_data()
+{
+    QTest::addColumn<QByteArray>("storedName");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<Answer>("answer");
+    QTest::addColumn<int>("expectedResult");
+    QTest::addColumn<QString>("expectedText");
+
+    QTest::newRow("typed, Enter") << QByteArray() << "Abc" << Answer::enter << 1 << "Abc";
+    QTest::newRow("typed, OK clicked") << QByteArray() << "Abc" << Answer::clickAccept << 1 << "Abc";
+    QTest::newRow("blanks around handed over") << QByteArray() << "  Abc  " << Answer::enter << 1
+                                               << "  Abc  ";
+    QTest::newRow("Chinese") << QByteArray() << "中国移动" << Answer::enter << 1 << "中国移动";
+    QTest::newRow("nothing typed") << QByteArray() << "" << Answer::enter << 1 << "";
+    QTest::newRow("typing replaces the stored name")
+        << QByteArray("Old name") << " 中国联通" << Answer::enter << 1 << " 中国联通";
+    QTest::newRow("stored name kept") << QByteArray("中国移动") << "" << Answer::enter << 1
+                                      << "中国移动";
+    QTest::newRow("Esc") << QByteArray("Old") << "Abc" << Answer::escape << 0 << "Abc";
+    QTest::newRow("window closed") << QByteArray("Old") << "Abc" << Answer::closeWindow << 0 << "Abc";
+    QTest::newRow("Cancel clicked") << QByteArray() << "Abc" << Answer::clickReject << 0 << "Abc";
+}
+
+// Runs the dialog as the run flow does, from selectAll to the event loop.
+void WindowDialogsTest::captureDialog()
+{
+    QFETCH(QByteArray, storedName);
+    QFETCH(QString, typed);
+    QFETCH(Answer, answer);
+
+    if (!storedName.isNull())
+        QCOMPARE(storeServiceName(storedName.toStdString()), std::string());
+    std::unique_ptr<CaptureDialog> dialog(platform.createCaptureDialog(caption, prompt, 7));
+    dialog->selectAll();
+    application.setMainWidget(dialog.get());
+    dialog->show();
+
+    QString title, label, entryText, selected;
+    QTimer::singleShot(0, [&] {
+        QWidget *window = QApplication::activeModalWidget();
+        if (!window)
+            return;
+        auto *entry = window->findChild<QLineEdit *>();
+        title = window->windowTitle();
+        label = window->findChild<QLabel *>()->text();
+        entryText = entry->text();
+        selected = entry->selectedText();
+        type(entry, typed);
+        ::answer(window, entry, answer);
+    });
+    application.exec();
+
+    QCOMPARE(title, QString::fromUtf8(caption));
+    QCOMPARE(label, QString::fromUtf8(prompt));
+    QCOMPARE(entryText, QString::fromUtf8(storedName));
+    QCOMPARE(selected, QString::fromUtf8(storedName));
+
+    QTEST(dialog->result(), "expectedResult");
+    char text[100];
+    std::memset(text, '#', sizeof text);
+    const size_t length = dialog->resultText(text, sizeof text);
+    QFETCH(QString, expectedText);
+    QCOMPARE(QByteArray(text), expectedText.toUtf8());
+    QCOMPARE(length, size_t(expectedText.toUtf8().size()));
+}
+
+// The run flow's buffer holds 99 bytes and the terminator: 33 Chinese
+// characters fit, 34 do not and leave the buffer as it was.
+void WindowDialogsTest::resultTextCopiesOnlyWhatFits()
+{
+    QCOMPARE(storeServiceName(QString(33, QChar(0x4e2d)).toStdString()), std::string());
+    std::unique_ptr<CaptureDialog> dialog(platform.createCaptureDialog(caption, prompt, 0));
+
+    char text[100];
+    QCOMPARE(dialog->resultText(text, sizeof text), size_t(99));
+    QCOMPARE(QString::fromUtf8(text), QString(33, QChar(0x4e2d)));
+
+    QCOMPARE(storeServiceName(QString(34, QChar(0x4e2d)).toStdString()), std::string());
+    dialog.reset(platform.createCaptureDialog(caption, prompt, 0));
+    std::memset(text, '#', sizeof text);
+    QCOMPARE(dialog->resultText(text, sizeof text), size_t(102));
+    QCOMPARE(QByteArray(text, sizeof text), QByteArray(sizeof text, '#'));
+}
+
+void WindowDialogsTest::messageDialog_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<Answer>("answer");
+    QTest::addColumn<int>("expectedResult");
+    QTest::addColumn<int>("expectedButtons");
+
+    QTest::newRow("question, Enter says yes") << 1 << Answer::enter << 1 << 2;
+    QTest::newRow("question, Yes clicked") << 1 << Answer::clickAccept << 1 << 2;
+    QTest::newRow("question, No clicked") << 1 << Answer::clickReject << 0 << 2;
+    QTest::newRow("question, Esc says no") << 1 << Answer::escape << 0 << 2;
+    QTest::newRow("question, window closed says no") << 1 << Answer::closeWindow << 0 << 2;
+    QTest::newRow("notice, Enter") << 2 << Answer::enter << 1 << 1;
+    QTest::newRow("notice, Esc") << 2 << Answer::escape << 1 << 1;
+    QTest::newRow("notice, window closed") << 2 << Answer::closeWindow << 1 << 1;
+    QTest::newRow("unknown type shows a notice") << 7 << Answer::enter << 1 << 1;
+}
+
+void WindowDialogsTest::messageDialog()
+{
+    QFETCH(int, type);
+    QFETCH(Answer, answer);
+
+    std::unique_ptr<MessageDialog> dialog(
+        platform.createMessageDialog(caption, question, MessageDialogType(type)));
+
+    QString title, text;
+    int buttons = 0;
+    QTimer::singleShot(0, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        title = box->windowTitle();
+        text = box->text();
+        buttons = box->buttons().size();
+        ::answer(box, box, answer);
+    });
+    const int result = dialog->exec();
+
+    QCOMPARE(title, QString::fromUtf8(caption));
+    QCOMPARE(text, QString::fromUtf8(question));
+    QTEST(buttons, "expectedButtons");
+    QTEST(result, "expectedResult");
+}
+
+// The application object is made the way the tool makes it, through the
+// platform, and lives for all the test functions.
+int main(int argc, char **argv)
+{
+    WindowPlatform platform;
+    std::unique_ptr<Application> application(platform.createApplication(argc, argv));
+    WindowDialogsTest test(platform, *application);
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "window_dialogs_test.moc"
