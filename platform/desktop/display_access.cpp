@@ -10,6 +10,14 @@
 #include <cstdlib>
 #include <cstring>
 
+// The part of libxcb the check needs. Loaded, not linked: a run at the
+// terminal never needs it, and Qt's xcb platform cannot work without it.
+struct Xcb {
+    decltype(&xcb_connect) connect = nullptr;
+    decltype(&xcb_connection_has_error) hasError = nullptr;
+    decltype(&xcb_disconnect) disconnect = nullptr;
+};
+
 namespace {
 
 std::string environment(const char *name)
@@ -18,26 +26,32 @@ std::string environment(const char *name)
     return value ? value : "";
 }
 
-// The same handshake Qt's xcb platform makes, with the same DISPLAY and
-// XAUTHORITY, so a refused cookie counts as unreachable too. libxcb is
-// loaded only here, not linked: a run at the terminal never needs it, and
-// Qt's xcb platform cannot work without it.
-bool x11Reachable()
+Xcb loadXcb()
 {
+    Xcb xcb;
     if (environment("DISPLAY").empty())
+        return xcb;
+    void *library = dlopen("libxcb.so.1", RTLD_NOW | RTLD_LOCAL);
+    if (!library)
+        return xcb;
+    xcb.connect = reinterpret_cast<decltype(&xcb_connect)>(dlsym(library, "xcb_connect"));
+    xcb.hasError = reinterpret_cast<decltype(&xcb_connection_has_error)>(
+        dlsym(library, "xcb_connection_has_error"));
+    xcb.disconnect = reinterpret_cast<decltype(&xcb_disconnect)>(dlsym(library, "xcb_disconnect"));
+    if (!xcb.connect || !xcb.hasError || !xcb.disconnect)
+        xcb.connect = nullptr;
+    return xcb;
+}
+
+// The same handshake Qt's xcb platform makes, with the same DISPLAY and
+// XAUTHORITY, so a refused cookie counts as unreachable too.
+bool x11Reachable(const Xcb &xcb)
+{
+    if (environment("DISPLAY").empty() || !xcb.connect)
         return false;
-    void *xcb = dlopen("libxcb.so.1", RTLD_NOW | RTLD_LOCAL);
-    if (!xcb)
-        return false;
-    auto connect = reinterpret_cast<decltype(&xcb_connect)>(dlsym(xcb, "xcb_connect"));
-    auto hasError = reinterpret_cast<decltype(&xcb_connection_has_error)>(
-        dlsym(xcb, "xcb_connection_has_error"));
-    auto disconnect = reinterpret_cast<decltype(&xcb_disconnect)>(dlsym(xcb, "xcb_disconnect"));
-    if (!connect || !hasError || !disconnect)
-        return false;
-    xcb_connection_t *connection = connect(nullptr, nullptr);
-    const bool reachable = hasError(connection) == 0;
-    disconnect(connection);
+    xcb_connection_t *connection = xcb.connect(nullptr, nullptr);
+    const bool reachable = xcb.hasError(connection) == 0;
+    xcb.disconnect(connection);
     return reachable;
 }
 
@@ -86,7 +100,24 @@ bool displayNamed()
            !environment("QT_QPA_PLATFORM").empty();
 }
 
-std::string displayUnreachableReason()
+DisplayCheck::DisplayCheck()
+{
+    // Loaded here, not on the thread: the dynamic loader takes one loading at
+    // a time, and the caller is about to load the window module.
+    const Xcb xcb = loadXcb();
+    outcome = std::async(std::launch::async, [xcb] { return check(xcb); });
+}
+
+std::string DisplayCheck::unreachableReason()
+{
+    const Outcome answer = outcome.get();
+    // Only now: the environment must not change while the other thread reads it.
+    if (!answer.pinnedPlatform.empty())
+        setenv("QT_QPA_PLATFORM", answer.pinnedPlatform.c_str(), 1);
+    return answer.unreachableReason;
+}
+
+DisplayCheck::Outcome DisplayCheck::check(const Xcb &xcb)
 {
     // Chosen by the caller: Qt tries each platform of the list in turn.
     // Platforms other than these two (offscreen, vnc, ...) need no display.
@@ -97,23 +128,20 @@ std::string displayUnreachableReason()
             if (end == std::string::npos)
                 end = chosen.size();
             const std::string platform = platformName(chosen.substr(start, end - start));
-            if (platform == "xcb" ? x11Reachable()
+            if (platform == "xcb" ? x11Reachable(xcb)
                 : platform.compare(0, 7, "wayland") == 0 ? waylandReachable()
                                                          : !platform.empty())
                 return {};
             start = end + 1;
         }
-        return "cannot open a display for QT_QPA_PLATFORM=" + chosen;
+        return {"cannot open a display for QT_QPA_PLATFORM=" + chosen, ""};
     }
 
-    if (waylandReachable()) {
-        setenv("QT_QPA_PLATFORM", "wayland", 1);
-        return {};
-    }
-    if (x11Reachable()) {
-        setenv("QT_QPA_PLATFORM", "xcb", 1);
-        return {};
-    }
-    return "cannot open the display (DISPLAY=" + environment("DISPLAY") +
-           ", WAYLAND_DISPLAY=" + environment("WAYLAND_DISPLAY") + ")";
+    if (waylandReachable())
+        return {"", "wayland"};
+    if (x11Reachable(xcb))
+        return {"", "xcb"};
+    return {"cannot open the display (DISPLAY=" + environment("DISPLAY") +
+                ", WAYLAND_DISPLAY=" + environment("WAYLAND_DISPLAY") + ")",
+            ""};
 }
