@@ -89,7 +89,7 @@ void WindowDialogsTest::init()
 {
     QVERIFY(configHome.isValid());
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome.path()));
-    QFile::remove(serviceNamePath());
+    QFile::remove(QString::fromStdString(serviceNamePath()));
 }
 
 void WindowDialogsTest::cleanup()
@@ -128,7 +128,7 @@ void WindowDialogsTest::captureDialog()
     QFETCH(Answer, answer);
 
     if (!storedName.isNull())
-        QCOMPARE(storeServiceName(storedName), QString());
+        QCOMPARE(storeServiceName(storedName.toStdString()), std::string());
     std::unique_ptr<CaptureDialog> dialog(platform.createCaptureDialog(caption, prompt, 7));
     dialog->selectAll();
     application.setMainWidget(dialog.get());
@@ -167,14 +167,14 @@ void WindowDialogsTest::captureDialog()
 // characters fit, 34 do not and leave the buffer as it was.
 void WindowDialogsTest::resultTextCopiesOnlyWhatFits()
 {
-    QCOMPARE(storeServiceName(QString(33, QChar(0x4e2d)).toUtf8()), QString());
+    QCOMPARE(storeServiceName(QString(33, QChar(0x4e2d)).toStdString()), std::string());
     std::unique_ptr<CaptureDialog> dialog(platform.createCaptureDialog(caption, prompt, 0));
 
     char text[100];
     QCOMPARE(dialog->resultText(text, sizeof text), size_t(99));
     QCOMPARE(QString::fromUtf8(text), QString(33, QChar(0x4e2d)));
 
-    QCOMPARE(storeServiceName(QString(34, QChar(0x4e2d)).toUtf8()), QString());
+    QCOMPARE(storeServiceName(QString(34, QChar(0x4e2d)).toStdString()), std::string());
     dialog.reset(platform.createCaptureDialog(caption, prompt, 0));
     std::memset(text, '#', sizeof text);
     QCOMPARE(dialog->resultText(text, sizeof text), size_t(102));

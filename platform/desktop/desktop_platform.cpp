@@ -25,10 +25,10 @@ void DesktopPlatform::setServiceName(const char *name)
 {
     // The framework reports nothing back, so neither does this: the reason
     // goes to the person at the terminal.
-    const QString failure = storeServiceName(QByteArray(name));
-    if (!failure.isEmpty())
+    const std::string failure = storeServiceName(name);
+    if (!failure.empty())
         std::fprintf(stderr, "kestrune: cannot store the service name in %s: %s\n",
-                     qPrintable(serviceNamePath()), qPrintable(failure));
+                     serviceNamePath().c_str(), failure.c_str());
 }
 
 int DesktopPlatform::runShellCommand(const char *command)

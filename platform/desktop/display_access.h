@@ -1,16 +1,39 @@
 // Whether the stand-in can show windows, found out before Qt starts: Qt's
 // GUI ends the process when it cannot reach the display it was told to use,
 // which happens under sudo or over ssh more often than not.
+//
+// Plain POSIX and libxcb, no Qt: this runs on every start, the terminal's
+// included.
 #pragma once
 
-#include <QString>
+#include <future>
+#include <string>
 
 // True when the environment names a display: DISPLAY, WAYLAND_DISPLAY or
 // QT_QPA_PLATFORM (which the tests set to pick the offscreen platform) is not
 // empty. Qt itself ignores an empty QT_QPA_PLATFORM.
 bool displayNamed();
 
-// Connects to the named display and lets go of it again. Returns why the
-// window cannot be shown, or an empty string when it can. Pins Qt to the
-// platform it checked (QT_QPA_PLATFORM), so that Qt does not try another.
-QString displayUnreachableReason();
+struct Xcb;
+
+// Connects to the named display and lets go of it again, on a thread of its
+// own: the check mostly waits for the display server, so the caller loads
+// the window module meanwhile.
+class DisplayCheck {
+public:
+    DisplayCheck();
+
+    // Waits for the check. Returns why the window cannot be shown, or an
+    // empty string when it can; then pins Qt to the platform it checked
+    // (QT_QPA_PLATFORM), so that Qt does not try another.
+    std::string unreachableReason();
+
+private:
+    struct Outcome {
+        std::string unreachableReason;
+        std::string pinnedPlatform;  // for QT_QPA_PLATFORM, when Qt was left to choose
+    };
+    static Outcome check(const Xcb &xcb);
+
+    std::future<Outcome> outcome;
+};

@@ -1,20 +1,21 @@
 #include "terminal_platform.h"
 
-#include <QByteArray>
-#include <QString>
+#include "utf8_repair.h"
 
+#include <cctype>
 #include <cstdio>
+#include <string>
 #include <unistd.h>
 
 namespace {
 
 // An answer longer than this is far past any name that fits; the rest of the
 // line is read and dropped so that memory stays bounded whatever comes in.
-constexpr qsizetype maxKeptLineBytes = 64 * 1024;
+constexpr size_t maxKeptLineBytes = 64 * 1024;
 
 // Reads one line from standard input without its "\n" or "\r\n". Returns
 // false at end of input before any byte.
-bool readLine(QByteArray &line)
+bool readLine(std::string &line)
 {
     line.clear();
     int c = std::getchar();
@@ -22,19 +23,26 @@ bool readLine(QByteArray &line)
         return false;
     for (; c != EOF && c != '\n'; c = std::getchar()) {
         if (line.size() < maxKeptLineBytes)
-            line.append(static_cast<char>(c));
+            line += static_cast<char>(c);
     }
-    if (line.endsWith('\r'))
-        line.chop(1);
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
     // Answers piped in are not echoed; keep each prompt on its own line.
     if (!isatty(STDIN_FILENO))
         std::fputc('\n', stderr);
     return true;
 }
 
-bool isYes(const QByteArray &answer)
+bool isYes(const std::string &answer)
 {
-    const QByteArray word = answer.trimmed().toLower();
+    // Blanks around the answer and letter case do not count.
+    std::string word;
+    for (unsigned char c : answer)
+        word += static_cast<char>(std::tolower(c));
+    const size_t first = word.find_first_not_of(" \t\n\v\f\r");
+    if (first == std::string::npos)
+        return false;
+    word = word.substr(first, word.find_last_not_of(" \t\n\v\f\r") + 1 - first);
     return word == "y" || word == "yes";
 }
 
@@ -49,21 +57,21 @@ public:
 
     void show() override
     {
-        std::fprintf(stderr, "%s — %s: ", caption.constData(), prompt.constData());
+        std::fprintf(stderr, "%s — %s: ", caption.c_str(), prompt.c_str());
     }
 
     // What the event loop does while this dialog is the main widget.
     void readEntry()
     {
-        QByteArray line;
+        std::string line;
         if (!readLine(line)) {
             std::fputc('\n', stderr);
             code = 0;
             return;
         }
-        // Decoded and encoded again as the toolkit hands text over: bytes
-        // that are not UTF-8 arrive as U+FFFD.
-        text = QString::fromUtf8(line).toUtf8();
+        // The toolkit hands text over as valid UTF-8: bytes that are not
+        // UTF-8 arrive as U+FFFD.
+        text = repairUtf8(line);
         code = 1;
     }
 
@@ -71,16 +79,17 @@ public:
 
     size_t resultText(char *buffer, size_t size) const override
     {
-        const size_t length = qstrlen(text.constData());
+        const char *entry = text.c_str();  // up to the first NUL, as the toolkit's C string
+        const size_t length = std::char_traits<char>::length(entry);
         if (length < size)
-            qstrcpy(buffer, text.constData());
+            std::char_traits<char>::copy(buffer, entry, length + 1);
         return length;
     }
 
 private:
-    QByteArray caption;
-    QByteArray prompt;
-    QByteArray text;
+    std::string caption;
+    std::string prompt;
+    std::string text;
     int code = 0;
 };
 
@@ -111,11 +120,11 @@ public:
     int exec() override
     {
         if (type != questionDialog) {
-            std::fprintf(stderr, "%s — %s\n", caption.constData(), text.constData());
+            std::fprintf(stderr, "%s — %s\n", caption.c_str(), text.c_str());
             return 0;
         }
-        std::fprintf(stderr, "%s — %s [y/N] ", caption.constData(), text.constData());
-        QByteArray answer;
+        std::fprintf(stderr, "%s — %s [y/N] ", caption.c_str(), text.c_str());
+        std::string answer;
         if (!readLine(answer)) {
             std::fputc('\n', stderr);
             return 0;
@@ -125,8 +134,8 @@ public:
 
 private:
     // Copies: the caller may release its texts once the dialog is built.
-    QByteArray caption;
-    QByteArray text;
+    std::string caption;
+    std::string text;
     MessageDialogType type;
 };
 

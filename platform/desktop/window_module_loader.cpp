@@ -2,49 +2,50 @@
 
 #include "window_module.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QStringList>
-
 #include <dlfcn.h>
+#include <limits.h>
+#include <stdlib.h>
+#include <unistd.h>
 
 namespace {
 
 // Found from the executable itself, never from the working folder: the tool
 // runs as root, and must not load code from wherever it was started.
-QString executableFolder()
+std::string executableFolder()
 {
-    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section('/', 0, -2);
+    char path[PATH_MAX];
+    if (!realpath("/proc/self/exe", path))
+        return "";
+    const std::string executable = path;
+    return executable.substr(0, executable.rfind('/'));
 }
 
 }  // namespace
 
-Platform *loadWindowPlatform(QString &failure)
+Platform *loadWindowPlatform(std::string &failure)
 {
-    const QString folder = executableFolder();
-    const QStringList candidates = {
-        folder + QStringLiteral("/" KESTRUNE_WINDOW_MODULE),
-        folder + QStringLiteral("/../" KESTRUNE_INSTALLED_MODULE_DIR "/" KESTRUNE_WINDOW_MODULE),
+    const std::string folder = executableFolder();
+    const std::string candidates[] = {
+        folder + "/" KESTRUNE_WINDOW_MODULE,
+        folder + "/../" KESTRUNE_INSTALLED_MODULE_DIR "/" KESTRUNE_WINDOW_MODULE,
     };
-    for (const QString &path : candidates) {
-        if (!QFileInfo::exists(path))
+    for (const std::string &path : candidates) {
+        if (access(path.c_str(), F_OK) != 0)
             continue;
-        void *module = dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
+        void *module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (!module) {
-            failure = QStringLiteral("cannot load the window module: %1")
-                          .arg(QString::fromLocal8Bit(dlerror()));
+            failure = std::string("cannot load the window module: ") + dlerror();
             return nullptr;
         }
         // Never unloaded: the platform lives until the process ends.
         auto entryPoint = reinterpret_cast<decltype(&kestruneWindowPlatform)>(
             dlsym(module, KESTRUNE_WINDOW_ENTRY_POINT));
         if (!entryPoint) {
-            failure = QStringLiteral("%1 has no entry point %2")
-                          .arg(path, QStringLiteral(KESTRUNE_WINDOW_ENTRY_POINT));
+            failure = path + " has no entry point " KESTRUNE_WINDOW_ENTRY_POINT;
             return nullptr;
         }
         return entryPoint();
     }
-    failure = QStringLiteral("no window module at %1").arg(candidates.join(QStringLiteral(" or ")));
+    failure = "no window module at " + candidates[0] + " or " + candidates[1];
     return nullptr;
 }

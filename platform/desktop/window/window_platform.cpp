@@ -20,5 +20,5 @@ MessageDialog *WindowPlatform::createMessageDialog(const char *caption, const ch
 CaptureDialog *WindowPlatform::createCaptureDialog(const char *caption, const char *prompt, int)
 {
     return new WindowCaptureDialog(QString::fromUtf8(caption), QString::fromUtf8(prompt),
-                                   QString::fromUtf8(storedServiceName().value_or(QByteArray())));
+                                   QString::fromStdString(storedServiceName().value_or(std::string())));
 }

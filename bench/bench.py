@@ -1,0 +1,502 @@
+#!/usr/bin/python3
+"""Measures Kestrune's dialogs against a bare Qt program, its peers and the floor.
+
+Run through bench/run.sh, which installs and builds what this needs. Every
+candidate runs once per round, in the same order (A B C A B C ...), so that
+drift of the machine falls on all of them alike; the first rounds warm the
+caches and are not counted.
+
+Window figures come from a private Xvfb and bench/x_watch.c, which reports
+the moment a window titled "Kestrune" is mapped, on the clock read here just
+before the candidate is started:
+  - time to visible: start until the capture window is mapped and titled;
+  - full flow: start, type a name and Return, answer the question with
+    Escape (no), until the process has exited;
+  - peak memory: /usr/bin/time -f %M, in runs of their own so that starting
+    /usr/bin/time does not count in the times.
+Terminal figures: start until the prompt's text has been written to a
+pseudo-terminal, and peak memory likewise.
+
+Kestrune never gets a yes: its question is answered with Escape (no), and it
+runs with stand-in `sleep` and `pidof` first on PATH all the same.
+"""
+
+import argparse
+import datetime
+import fcntl
+import os
+import platform
+import select
+import shutil
+import signal
+import statistics
+import struct
+import subprocess
+import sys
+import tempfile
+import termios
+import time
+
+TIMEOUT_S = 20
+PROMPT = "运营商名称".encode()
+QUESTION = "设置OK，是否刷新手机？"
+NAME_TYPED = "Abc"
+FIGURES_BEGIN = "<!-- figures: written by bench/run.sh, everything between these marks -->"
+FIGURES_END = "<!-- end of figures -->"
+
+
+def now_ns():
+    return time.monotonic_ns()
+
+
+class LineReader:
+    """Reads lines from a file descriptor with a deadline."""
+
+    def __init__(self, fd):
+        self.fd = fd
+        self.buffer = b""
+
+    def line(self, timeout_s):
+        deadline = time.monotonic() + timeout_s
+        while b"\n" not in self.buffer:
+            left = deadline - time.monotonic()
+            if left <= 0 or not select.select([self.fd], [], [], left)[0]:
+                return None
+            chunk = os.read(self.fd, 4096)
+            if not chunk:
+                return None
+            self.buffer += chunk
+        line, self.buffer = self.buffer.split(b"\n", 1)
+        return line.decode()
+
+    def drain(self):
+        while select.select([self.fd], [], [], 0)[0]:
+            if not os.read(self.fd, 4096):
+                break
+        self.buffer = b""
+
+
+class Display:
+    """A private Xvfb and the watcher on it."""
+
+    def __init__(self, tools):
+        read_end, write_end = os.pipe()
+        self.server = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x800x24",
+             "-nolisten", "tcp"],
+            pass_fds=[write_end], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        number = LineReader(read_end).line(TIMEOUT_S)
+        os.close(read_end)
+        if not number:
+            sys.exit("bench: Xvfb did not start")
+        self.name = ":" + number.strip()
+        self.watcher = subprocess.Popen(
+            [os.path.join(tools, "x_watch")], env=dict(os.environ, DISPLAY=self.name),
+            stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+        self.events = LineReader(self.watcher.stdout.fileno())
+        if self.events.line(TIMEOUT_S) != "ready":
+            sys.exit("bench: the X watcher did not start")
+
+    def next_shown(self, process):
+        """(time in ns, window) of the next "Kestrune" window mapped, or None
+        once `process` has exited without one or the time is up."""
+        deadline = time.monotonic() + TIMEOUT_S
+        while time.monotonic() < deadline:
+            exited = process.poll() is not None
+            line = self.events.line(0.2 if exited else 0.05)
+            if line and " shown " in line:
+                stamp, _, window = line.split()
+                return int(stamp), window
+            if exited:
+                return None
+        return None
+
+    def send(self, command):
+        self.watcher.stdin.write(command.encode() + b"\n")
+        self.watcher.stdin.flush()
+        return self.events.line(TIMEOUT_S) is not None
+
+    def close(self):
+        for process in (self.watcher, self.server):
+            process.terminate()
+            process.wait()
+
+
+class Candidate:
+    def __init__(self, key, label, argv, kind, stdin=None, env=None, finish=b"\x04"):
+        self.key, self.label, self.argv, self.kind = key, label, argv, kind
+        self.stdin = stdin  # bytes written to standard input at start
+        self.env = env or {}
+        self.finish = finish  # terminal: the keys that end the prompt
+        self.samples = {"visible": [], "flow": [], "memory": [], "prompt": []}
+        self.failures = 0
+        self.unavailable = None  # why it could not be measured at all
+
+
+def kill_group(process):
+    try:
+        os.killpg(process.pid, signal.SIGKILL)
+    except ProcessLookupError:
+        pass
+    process.wait()
+
+
+def start(candidate, env, memory_file, **streams):
+    argv = candidate.argv
+    if memory_file:
+        argv = ["/usr/bin/time", "-f", "%M", "-o", memory_file] + argv
+    return subprocess.Popen(argv, env=dict(env, **candidate.env), start_new_session=True,
+                            **streams)
+
+
+def read_memory(memory_file):
+    with open(memory_file) as f:
+        return int(f.read().split()[-1]) / 1024.0  # MiB
+
+
+def run_window(candidate, display, env, work, counted, with_memory):
+    """One full flow of a window candidate; records its figures if counted."""
+    display.events.drain()
+    memory_file = os.path.join(work, "memory") if with_memory else None
+    output = open(os.path.join(work, "stdout"), "w+b")
+    started = now_ns()
+    process = start(candidate, env, memory_file,
+                    stdin=subprocess.PIPE if candidate.stdin else subprocess.DEVNULL,
+                    stdout=output, stderr=subprocess.DEVNULL)
+    if candidate.stdin:
+        process.stdin.write(candidate.stdin)
+        process.stdin.close()
+
+    shown = display.next_shown(process)
+    question = None
+    if shown and display.send(f"type {shown[1]} {NAME_TYPED}"):
+        question = display.next_shown(process)
+    if not question or not display.send(f"key {question[1]} Escape"):
+        if process.poll() is None:
+            kill_group(process)
+        elif not shown and candidate.key == "kestrune":
+            candidate.unavailable = "this build shows no window (no window interface in it)"
+        candidate.failures += counted
+        return
+    try:
+        process.wait(TIMEOUT_S)
+    except subprocess.TimeoutExpired:
+        kill_group(process)
+        candidate.failures += counted
+        return
+    ended = now_ns()
+
+    output.seek(0)
+    if candidate.key == "kestrune" and f"setup to '{NAME_TYPED}'".encode() not in output.read():
+        candidate.failures += counted
+        return
+    if counted and with_memory:
+        candidate.samples["memory"].append(read_memory(memory_file))
+    elif counted:
+        candidate.samples["visible"].append((shown[0] - started) / 1e6)
+        candidate.samples["flow"].append((ended - started) / 1e6)
+
+
+def run_terminal(candidate, env, work, counted, with_memory):
+    """Start until the prompt is on a pseudo-terminal; records it if counted."""
+    memory_file = os.path.join(work, "memory") if with_memory else None
+    master, slave = os.openpty()
+    fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", 24, 80, 0, 0))
+    started = now_ns()
+    process = start(candidate, env, memory_file, stdin=slave, stdout=slave, stderr=slave)
+    os.close(slave)
+    seen, shown = b"", None
+    deadline = time.monotonic() + TIMEOUT_S
+    while shown is None and time.monotonic() < deadline:
+        if not select.select([master], [], [], 0.5)[0]:
+            continue
+        try:
+            chunk = os.read(master, 65536)
+        except OSError:
+            break
+        seen += chunk
+        if PROMPT in seen:
+            shown = now_ns()
+    if shown is not None:
+        os.write(master, candidate.finish)
+    # Keep reading so that the candidate never blocks on a full terminal.
+    while True:
+        if select.select([master], [], [], 0.2)[0]:
+            try:
+                if os.read(master, 65536):
+                    continue
+            except OSError:
+                pass
+            break
+        if process.poll() is not None or time.monotonic() > deadline:
+            break
+    os.close(master)
+    try:
+        process.wait(max(0.1, deadline - time.monotonic()))
+    except subprocess.TimeoutExpired:
+        kill_group(process)
+    if shown is None:
+        candidate.failures += counted
+    elif counted and with_memory:
+        candidate.samples["memory"].append(read_memory(memory_file))
+    elif counted:
+        candidate.samples["prompt"].append((shown - started) / 1e6)
+
+
+def candidates(args, work):
+    """The window candidates and the terminal candidates, in round order."""
+    kestrune = os.path.abspath(args.kestrune)
+    tools = os.path.abspath(args.tools)
+    # Kestrune is never answered yes; should it be, nothing real is killed.
+    standins = os.path.join(work, "standins")
+    os.makedirs(standins)
+    for command in ("sleep", "pidof"):
+        path = os.path.join(standins, command)
+        with open(path, "w") as f:
+            f.write("#!/bin/sh\nexit 0\n")
+        os.chmod(path, 0o755)
+    kestrune_env = {"PATH": standins + ":" + os.environ["PATH"],
+                    "XDG_CONFIG_HOME": os.path.join(work, "config")}
+
+    window = [
+        Candidate("kestrune", "Kestrune, window", [kestrune], "window", env=kestrune_env),
+        Candidate("bareqt", "Bare Qt 6 program (QInputDialog)",
+                  [os.path.join(tools, "bare_qt_dialog")], "window"),
+    ]
+    terminal = [
+        Candidate("kestrune", "Kestrune, terminal", [kestrune], "terminal", env=kestrune_env),
+        Candidate("readp", "bash `read -p`",
+                  ["bash", "-c", 'read -r -p "Kestrune — 运营商名称: " name'], "terminal"),
+    ]
+    if not args.short:
+        window += [
+            Candidate("zenity", "zenity --entry, then --question",
+                      ["sh", "-c", "zenity --entry --title=Kestrune --text=运营商名称 >/dev/null"
+                       f" && zenity --question --title=Kestrune --text={QUESTION}"], "window"),
+            Candidate("pinentry", "pinentry-gtk-2 (GETPIN, then CONFIRM)",
+                      ["pinentry-gtk-2"], "window",
+                      stdin=("SETTITLE Kestrune\nSETDESC 运营商名称\nGETPIN\n"
+                             f"SETDESC {QUESTION}\nCONFIRM\nBYE\n").encode()),
+            Candidate("floor", "Raw Xlib window (floor)",
+                      [os.path.join(tools, "xlib_floor")], "window"),
+        ]
+        terminal.insert(1, Candidate("whiptail", "whiptail --inputbox",
+                                     ["whiptail", "--title", "Kestrune", "--inputbox",
+                                      "运营商名称", "8", "40"], "terminal", finish=b"\r"))
+    return window, terminal
+
+
+def summary(values, unit_format="{:.1f}"):
+    if not values:
+        return "–"
+    return (unit_format.format(statistics.median(values)) + " [" +
+            unit_format.format(min(values)) + "–" + unit_format.format(max(values)) + "]")
+
+
+def ratio(ours, theirs):
+    if not ours or not theirs:
+        return None
+    return statistics.median(ours) / statistics.median(theirs)
+
+
+def ratio_cell(value, target):
+    if value is None:
+        return "–", "not measured"
+    return f"{value:.2f}×", ("met" if value <= target else "not met")
+
+
+def machine_description(load_before, load_after):
+    model = "unknown CPU"
+    with open("/proc/cpuinfo") as f:
+        for line in f:
+            if line.startswith("model name"):
+                model = line.split(":", 1)[1].strip()
+                break
+    with open("/proc/meminfo") as f:
+        memory_gib = int(f.readline().split()[1]) / 1024 / 1024
+    debian = open("/etc/debian_version").read().strip() if os.path.exists(
+        "/etc/debian_version") else "?"
+    qt = subprocess.run(["dpkg-query", "-W", "-f=${Version}", "libqt6core6"],
+                        capture_output=True, text=True).stdout or "?"
+    return (f"{model}, {os.cpu_count()} cores, {memory_gib:.0f} GiB; Linux "
+            f"{platform.release()}, Debian {debian}, Qt {qt}; Xvfb, no window manager. "
+            f"Load average (1 min) {load_before:.2f} before the run, {load_after:.2f} after.")
+
+
+def figures_markdown(args, window, terminal, rounds, machine):
+    by_key = {c.key: c for c in window}
+    term_by_key = {c.key: c for c in terminal}
+    lines = [FIGURES_BEGIN, ""]
+    mode = "short mode, " if args.short else ""
+    lines.append(f"Run of {datetime.date.today().isoformat()}, {mode}{rounds} counted "
+                 f"round(s) after {args.warmup} warm-up round(s), candidates interleaved. "
+                 "Median [min–max].")
+    lines.append("")
+    lines.append(f"Machine: {machine}")
+    lines.append("")
+    lines.append("### Window (Xvfb)")
+    lines.append("")
+    lines.append("| Candidate | Time to visible (ms) | Full flow (ms) | Peak memory (MiB) |")
+    lines.append("|---|---|---|---|")
+    for c in window:
+        if c.unavailable:
+            lines.append(f"| {c.label} | {c.unavailable} | – | – |")
+            continue
+        failed = f" ({c.failures} failed run(s))" if c.failures else ""
+        lines.append(f"| {c.label}{failed} | {summary(c.samples['visible'])} | "
+                     f"{summary(c.samples['flow'])} | {summary(c.samples['memory'])} |")
+    lines.append("")
+    lines.append("### Terminal (pseudo-terminal, 80×24)")
+    lines.append("")
+    lines.append("| Candidate | Time to prompt (ms) | Peak memory (MiB) |")
+    lines.append("|---|---|---|")
+    for c in terminal:
+        failed = f" ({c.failures} failed run(s))" if c.failures else ""
+        lines.append(f"| {c.label}{failed} | {summary(c.samples['prompt'], '{:.2f}')} | "
+                     f"{summary(c.samples['memory'])} |")
+    lines.append("")
+    lines.append("### Kestrune's ratios (medians of this run)")
+    lines.append("")
+    lines.append("| Figure | Ratio | Target | |")
+    lines.append("|---|---|---|---|")
+    ours, bare = by_key["kestrune"], by_key["bareqt"]
+    rows = [
+        ("Window, time to visible ÷ bare Qt", ratio(ours.samples["visible"],
+                                                    bare.samples["visible"]), 1.00),
+        ("Window, peak memory ÷ bare Qt", ratio(ours.samples["memory"],
+                                               bare.samples["memory"]), 1.00),
+        ("Window, full flow ÷ bare Qt", ratio(ours.samples["flow"], bare.samples["flow"]), 1.00),
+        ("Terminal, time to prompt ÷ `read -p`",
+         ratio(term_by_key["kestrune"].samples["prompt"], term_by_key["readp"].samples["prompt"]),
+         1.50),
+    ]
+    if "whiptail" in term_by_key:
+        rows.append(("Terminal, time to prompt ÷ whiptail",
+                     ratio(term_by_key["kestrune"].samples["prompt"],
+                           term_by_key["whiptail"].samples["prompt"]), 1.00))
+    if "pinentry" in by_key:
+        rows.append(("Window, time to visible ÷ pinentry-gtk-2 (stretch)",
+                     ratio(ours.samples["visible"], by_key["pinentry"].samples["visible"]), 1.00))
+    for name, value, target in rows:
+        cell, verdict = ratio_cell(value, target)
+        lines.append(f"| {name} | {cell} | ≤ {target:.2f}× | {verdict} |")
+    lines.append("")
+    if not args.short:
+        lines.append("![Kestrune against the bare Qt program, its peers and the floor]"
+                     "(benchmarks.png)")
+        lines.append("")
+    lines.append(FIGURES_END)
+    return "\n".join(lines) + "\n"
+
+
+def write_document(path, figures):
+    """Replaces the figures in `path`, keeping the text written around them."""
+    text = open(path).read() if os.path.exists(path) else ""
+    if FIGURES_BEGIN in text and FIGURES_END in text:
+        before = text.split(FIGURES_BEGIN)[0]
+        after = text.split(FIGURES_END, 1)[1].lstrip("\n")
+        text = before + figures + ("\n" + after if after else "")
+    else:
+        text = "# Benchmarks\n\n" + figures
+    with open(path, "w") as f:
+        f.write(text)
+
+
+def draw_chart(path, window, terminal, work):
+    """Three panels: window times, window memory, terminal times (medians)."""
+    if not shutil.which("gnuplot"):
+        print("bench: gnuplot is missing; no chart", file=sys.stderr)
+        return
+    data = os.path.join(work, "chart.dat")
+
+    def block(rows):
+        return "".join(f'"{label}" {" ".join(f"{v:.3f}" for v in values)}\n'
+                       for label, values in rows) + "\n\n"
+
+    def median(c, figure):
+        return statistics.median(c.samples[figure]) if c.samples[figure] else 0
+
+    short = {"kestrune": "Kestrune", "bareqt": "bare Qt", "zenity": "zenity",
+             "pinentry": "pinentry-gtk2", "floor": "Xlib floor", "whiptail": "whiptail",
+             "readp": "read -p"}
+    with open(data, "w") as f:
+        f.write(block([(short[c.key], (median(c, "visible"), median(c, "flow")))
+                       for c in window]))
+        f.write(block([(short[c.key], (median(c, "memory"),)) for c in window]))
+        f.write(block([(short[c.key], (median(c, "prompt"),)) for c in terminal]))
+    script = f"""
+set terminal pngcairo size 1500,480 font "DejaVu Sans,11"
+set output "{path}"
+set multiplot layout 1,3
+set style data histograms
+set style histogram clustered gap 1
+set style fill solid 0.85 border -1
+set boxwidth 0.9
+set grid ytics
+set xtics rotate by -30
+set key top left
+set yrange [0:*]
+set title "Window: time to visible and full flow (ms, median)"
+plot "{data}" index 0 using 2:xtic(1) title "time to visible" lc rgb "#2b6cb0", \\
+     "" index 0 using 3 title "full flow" lc rgb "#a0aec0"
+set title "Window: peak memory (MiB, median)"
+plot "{data}" index 1 using 2:xtic(1) notitle lc rgb "#2f855a"
+set title "Terminal: time to prompt (ms, median)"
+plot "{data}" index 2 using 2:xtic(1) notitle lc rgb "#c05621"
+unset multiplot
+"""
+    subprocess.run(["gnuplot"], input=script, text=True, check=True)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    parser.add_argument("--kestrune", required=True, help="the kestrune binary")
+    parser.add_argument("--tools", required=True, help="folder of the bench's own programs")
+    parser.add_argument("--output", required=True, help="the Markdown file to write")
+    parser.add_argument("--chart", help="the PNG chart to write")
+    parser.add_argument("--rounds", type=int, default=20)
+    parser.add_argument("--warmup", type=int, default=3)
+    parser.add_argument("--short", action="store_true",
+                        help="Kestrune and the bare Qt program only, no peers")
+    args = parser.parse_args()
+
+    load_before = os.getloadavg()[0]
+    work = tempfile.mkdtemp(prefix="kestrune-bench.")
+    runtime = os.path.join(work, "runtime")
+    os.makedirs(runtime, mode=0o700)
+    # The same plain session for everyone: a UTF-8 locale, a home and runtime
+    # folder of its own, no session bus to talk to.
+    base_env = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "HOME": work,
+                "LANG": "C.UTF-8", "XDG_RUNTIME_DIR": runtime}
+    window, terminal = candidates(args, work)
+    display = Display(os.path.abspath(args.tools))
+    window_env = dict(base_env, DISPLAY=display.name)
+    terminal_env = dict(base_env, TERM="xterm-256color")
+    try:
+        for number in range(args.warmup + args.rounds):
+            counted = number >= args.warmup
+            for with_memory in (False, True):
+                for c in window:
+                    if not c.unavailable:
+                        run_window(c, display, window_env, work, counted, with_memory)
+                # The terminal prompts take milliseconds: three samples a round.
+                for _ in range(1 if with_memory else 3):
+                    for c in terminal:
+                        run_terminal(c, terminal_env, work, counted, with_memory)
+            print(f"bench: round {number + 1}/{args.warmup + args.rounds}"
+                  f"{'' if counted else ' (warm-up)'}", file=sys.stderr)
+    finally:
+        display.close()
+
+    machine = machine_description(load_before, os.getloadavg()[0])
+    figures = figures_markdown(args, window, terminal, args.rounds, machine)
+    write_document(args.output, figures)
+    if args.chart:
+        draw_chart(os.path.abspath(args.chart), window, terminal, work)
+    shutil.rmtree(work, ignore_errors=True)
+    print(figures)
+
+
+if __name__ == "__main__":
+    main()
