@@ -15,7 +15,7 @@ ensure_packages() {
   [ "$(id -u)" -eq 0 ] || as_root=(sudo)
   echo "Installing ${missing[*]}" >&2
   "${as_root[@]}" apt-get update -qq >&2 &&
-    DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-install-recommends \
+    "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
       "${missing[@]}" >&2
 }
 

@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 
+namespace {
+
 // The part of libxcb the check needs. Loaded, not linked: a run at the
 // terminal never needs it, and Qt's xcb platform cannot work without it.
 struct Xcb {
@@ -17,8 +19,6 @@ struct Xcb {
     decltype(&xcb_connection_has_error) hasError = nullptr;
     decltype(&xcb_disconnect) disconnect = nullptr;
 };
-
-namespace {
 
 std::string environment(const char *name)
 {
@@ -92,32 +92,12 @@ std::string platformName(const std::string &entry)
     return name.substr(first, name.find_last_not_of(" \t\n\v\f\r") + 1 - first);
 }
 
-}  // namespace
+struct Outcome {
+    std::string unreachableReason;
+    std::string pinnedPlatform;  // for QT_QPA_PLATFORM, when Qt was left to choose
+};
 
-bool displayNamed()
-{
-    return !environment("DISPLAY").empty() || !environment("WAYLAND_DISPLAY").empty() ||
-           !environment("QT_QPA_PLATFORM").empty();
-}
-
-DisplayCheck::DisplayCheck()
-{
-    // Loaded here, not on the thread: the dynamic loader takes one loading at
-    // a time, and the caller is about to load the window module.
-    const Xcb xcb = loadXcb();
-    outcome = std::async(std::launch::async, [xcb] { return check(xcb); });
-}
-
-std::string DisplayCheck::unreachableReason()
-{
-    const Outcome answer = outcome.get();
-    // Only now: the environment must not change while the other thread reads it.
-    if (!answer.pinnedPlatform.empty())
-        setenv("QT_QPA_PLATFORM", answer.pinnedPlatform.c_str(), 1);
-    return answer.unreachableReason;
-}
-
-DisplayCheck::Outcome DisplayCheck::check(const Xcb &xcb)
+Outcome check(const Xcb &xcb)
 {
     // Chosen by the caller: Qt tries each platform of the list in turn.
     // Platforms other than these two (offscreen, vnc, ...) need no display.
@@ -144,4 +124,20 @@ DisplayCheck::Outcome DisplayCheck::check(const Xcb &xcb)
     return {"cannot open the display (DISPLAY=" + environment("DISPLAY") +
                 ", WAYLAND_DISPLAY=" + environment("WAYLAND_DISPLAY") + ")",
             ""};
+}
+
+}  // namespace
+
+bool displayNamed()
+{
+    return !environment("DISPLAY").empty() || !environment("WAYLAND_DISPLAY").empty() ||
+           !environment("QT_QPA_PLATFORM").empty();
+}
+
+std::string unreachableDisplayReason()
+{
+    const Outcome outcome = check(loadXcb());
+    if (!outcome.pinnedPlatform.empty())
+        setenv("QT_QPA_PLATFORM", outcome.pinnedPlatform.c_str(), 1);
+    return outcome.unreachableReason;
 }

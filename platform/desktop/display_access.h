@@ -6,7 +6,6 @@
 // included.
 #pragma once
 
-#include <future>
 #include <string>
 
 // True when the environment names a display: DISPLAY, WAYLAND_DISPLAY or
@@ -14,26 +13,7 @@
 // empty. Qt itself ignores an empty QT_QPA_PLATFORM.
 bool displayNamed();
 
-struct Xcb;
-
-// Connects to the named display and lets go of it again, on a thread of its
-// own: the check mostly waits for the display server, so the caller loads
-// the window module meanwhile.
-class DisplayCheck {
-public:
-    DisplayCheck();
-
-    // Waits for the check. Returns why the window cannot be shown, or an
-    // empty string when it can; then pins Qt to the platform it checked
-    // (QT_QPA_PLATFORM), so that Qt does not try another.
-    std::string unreachableReason();
-
-private:
-    struct Outcome {
-        std::string unreachableReason;
-        std::string pinnedPlatform;  // for QT_QPA_PLATFORM, when Qt was left to choose
-    };
-    static Outcome check(const Xcb &xcb);
-
-    std::future<Outcome> outcome;
-};
+// Connects to the named display and lets go of it again. Returns why no
+// window can be shown there, or an empty string when it can; then pins Qt
+// to the platform it checked (QT_QPA_PLATFORM), so that Qt tries no other.
+std::string unreachableDisplayReason();

@@ -39,8 +39,12 @@ std::string systemError(const std::string &what)
 bool makeFolders(const std::string &folder)
 {
     struct stat status;
-    if (folder.empty() || stat(folder.c_str(), &status) == 0)
-        return folder.empty() || S_ISDIR(status.st_mode);
+    if (folder.empty())
+        return true;
+    if (stat(folder.c_str(), &status) == 0) {
+        errno = S_ISDIR(status.st_mode) ? 0 : ENOTDIR;
+        return errno == 0;
+    }
     if (!makeFolders(folderOf(folder)))
         return false;
     return mkdir(folder.c_str(), 0777) == 0 || errno == EEXIST;
@@ -88,7 +92,7 @@ std::string storeServiceName(const std::string &name)
     const std::string path = serviceNamePath();
     const std::string folder = folderOf(path);
     if (!makeFolders(folder))
-        return "cannot create the folder " + folder;
+        return systemError("cannot create the folder " + folder);
 
     // Written in full beside the old file, then renamed over it in one step.
     std::string temporary = path + ".XXXXXX";

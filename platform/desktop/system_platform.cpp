@@ -15,17 +15,9 @@ Platform *chosenPlatform()
     if (!displayNamed())
         return &terminal;
 
-    // The check waits on the display server, the loading on the disk and the
-    // dynamic loader: side by side, the check adds nothing to the time the
-    // window takes to appear. When the display cannot be reached, the module
-    // was loaded for nothing, which costs only time.
-    DisplayCheck displayCheck;
-    std::string loadFailure;
-    Platform *window = loadWindowPlatform(loadFailure);
-    std::string failure = displayCheck.unreachableReason();
-    if (failure.empty() && !window)
-        failure = loadFailure;
-    if (!failure.empty()) {
+    std::string failure = unreachableDisplayReason();
+    Platform *window = failure.empty() ? loadWindowPlatform(failure) : nullptr;
+    if (!window) {
         std::fprintf(stderr, "kestrune: %s; using the terminal\n", failure.c_str());
         return &terminal;
     }
