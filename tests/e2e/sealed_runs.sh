@@ -25,18 +25,10 @@ if [ $$ != 1 ]; then
   exit 1
 fi
 
-failures=0
+source "$(dirname "$0")/checks.sh"
 work=$(mktemp -d)
 trap 'umount "$work/readonly" 2>/dev/null; rm -rf "$work"' EXIT
 export XDG_CONFIG_HOME=$work/config
-
-check() {
-  local name=$1 what=$2 expected=$3 actual=$4
-  if [ "$expected" != "$actual" ]; then
-    printf 'FAIL %s: %s\n  expected: %q\n  actual:   %q\n' "$name" "$what" "$expected" "$actual"
-    failures=$((failures + 1))
-  fi
-}
 
 now() { date +%s%N; }
 milliseconds() { echo $((($2 - $1) / 1000000)); }
@@ -157,8 +149,4 @@ check readOnly:oldName "old name" Old "$(cat "$readonly/config/kestrune/service-
 export XDG_CONFIG_HOME=$work/config
 
 kill "$bystander"
-if [ "$failures" -ne 0 ]; then
-  echo "$failures check(s) failed"
-  exit 1
-fi
-echo "all sealed runs passed"
+finish "sealed runs"

@@ -3,8 +3,8 @@
 # answers in would, and checks standard output, the exit status and the
 # stored name. Never answers yes with the real shell commands in reach.
 set -u
+source "$(dirname "$0")/checks.sh"
 kestrune=$1
-failures=0
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 chmod 755 "$work"
@@ -23,20 +23,6 @@ run() {
   stored=$(cat "$XDG_CONFIG_HOME/kestrune/service-name" 2>/dev/null && printf x) || stored="<none>"
   stored=${stored%x}
 }
-
-checks=0
-check() {
-  local name=$1 what=$2 expected=$3 actual=$4
-  checks=$((checks + 1))
-  if [ "$expected" != "$actual" ]; then
-    printf 'FAIL %s: %s\n  expected: %q\n  actual:   %q\n' "$name" "$what" "$expected" "$actual"
-    [ -n "$err" ] && printf '  stderr: %s\n' "$err"
-    failures=$((failures + 1))
-  fi
-}
-
-# The bytes that printf's %b makes of $1, trailing newlines included.
-bytes() { local made; made=$(printf '%bx' "$1"); printf '%s' "${made%x}"; }
 
 # name | answers | expected stdout | exit status | stored file | arguments...
 expect() {
@@ -173,8 +159,4 @@ else
   echo "SKIP notRoot: switching users needs root"
 fi
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures check(s) failed"
-  exit 1
-fi
-echo "all terminal runs passed ($checks checks)"
+finish "terminal runs"

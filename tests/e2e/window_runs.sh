@@ -12,7 +12,7 @@ for tool in Xvfb xdotool xclip setpriv; do
 done
 source "$here/x_session.sh"
 
-failures=0
+source "$here/checks.sh"
 work=$(mktemp -d)
 chmod 755 "$work"
 trap 'stop_xvfb; rm -rf "$work"' EXIT
@@ -89,18 +89,6 @@ drive() {
   collect
 }
 
-check() {
-  local name=$1 what=$2 expected=$3 actual=$4
-  if [ "$expected" != "$actual" ]; then
-    printf 'FAIL %s: %s\n  expected: %q\n  actual:   %q\n' "$name" "$what" "$expected" "$actual"
-    [ -n "$err" ] && printf '  stderr: %s\n' "$err"
-    failures=$((failures + 1))
-  fi
-}
-
-# The bytes that printf's %b makes of $1, trailing newlines included.
-bytes() { local made; made=$(printf '%bx' "$1"); printf '%s' "${made%x}"; }
-
 # name | dialogs shown | expected stdout | exit status | stored file
 expect() {
   check "$1" "dialogs shown" "$2" "$dialogs"
@@ -155,8 +143,4 @@ check missingModule "exit status" 1 "$status"
 case $err in *"no window module at $work/alone/kestrune-window.so"*"using the terminal"*) ;;
   *) check missingModule stderr "…no window module at…using the terminal…" "$err" ;; esac
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures check(s) failed"
-  exit 1
-fi
-echo "all window runs passed"
+finish "window runs"

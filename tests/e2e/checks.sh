@@ -1,0 +1,28 @@
+# Sourced by the end-to-end scripts: one way to compare, count and report.
+
+failures=0
+checks=0
+
+# check NAME WHAT EXPECTED ACTUAL: reports a difference, with the run's
+# standard error ($err) when there is one.
+check() {
+  local name=$1 what=$2 expected=$3 actual=$4
+  checks=$((checks + 1))
+  if [ "$expected" != "$actual" ]; then
+    printf 'FAIL %s: %s\n  expected: %q\n  actual:   %q\n' "$name" "$what" "$expected" "$actual"
+    [ -n "${err:-}" ] && printf '  stderr: %s\n' "$err"
+    failures=$((failures + 1))
+  fi
+}
+
+# The bytes that printf's %b makes of $1, trailing newlines included.
+bytes() { local made; made=$(printf '%bx' "$1"); printf '%s' "${made%x}"; }
+
+# finish WHAT: the closing line, and the exit status for CTest.
+finish() {
+  if [ "$failures" -ne 0 ]; then
+    echo "$failures of $checks check(s) failed"
+    exit 1
+  fi
+  echo "all $1 passed ($checks checks)"
+}
