@@ -123,11 +123,7 @@ esac
 # Yes, in any letter case with blanks around, starts the refresh command; its
 # commands are stand-ins here that only record how they were called.
 fakebin=$work/fakebin
-mkdir -p "$fakebin"
-for command in sleep pidof; do
-  printf '#!/bin/sh\necho "%s $*" >>"%s/refresh.log"\n' "$command" "$work" >"$fakebin/$command"
-  chmod +x "$fakebin/$command"
-done
+refresh_stand_ins "$fakebin" "$work/refresh.log"
 for answer in y YES '  Yes  ' yES; do
   rm -f "$work/refresh.log"
   PATH=$fakebin:$PATH run "Abc\n$answer\n"

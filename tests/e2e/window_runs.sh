@@ -21,11 +21,7 @@ unset WAYLAND_DISPLAY QT_QPA_PLATFORM XAUTHORITY
 export XDG_CONFIG_HOME=$work/config
 
 fakebin=$work/fakebin
-mkdir -p "$fakebin"
-for command in sleep pidof; do
-  printf '#!/bin/sh\necho "%s $*" >>"%s/refresh.log"\n' "$command" "$work" >"$fakebin/$command"
-  chmod +x "$fakebin/$command"
-done
+refresh_stand_ins "$fakebin" "$work/refresh.log"
 
 # Empties the store, or makes it hold the name $1 and a newline.
 prepare_store() {
