@@ -115,8 +115,8 @@ for run in $(seq "$killedRuns"); do
   else
     fail "killed run $run: stored $(printf '%q' "$after")"
   fi
-  # A kill between naming the finished file and moving it into place leaves
-  # that file behind; it never replaces the name.
+  # A kill before the written file is renamed into place leaves it behind;
+  # it never replaces the name.
   for temporary in "$store".*; do
     [ -e "$temporary" ] || continue
     leftTemporary=$((leftTemporary + 1))
@@ -124,7 +124,7 @@ for run in $(seq "$killedRuns"); do
   done
 done
 echo "killed runs: $killedRuns killed with SIGKILL; $keptOld kept the old name, $tookNew held the new one," \
-  "$leftTemporary left a finished temporary file behind; none held anything else"
+  "$leftTemporary left a temporary file behind; none held anything else"
 # Only a note: on a much slower or faster machine the kills may all land on
 # one side, which makes this run weaker but not wrong.
 [ "$keptOld" -gt 0 ] && [ "$tookNew" -gt 0 ] ||
