@@ -23,8 +23,9 @@ ensure_packages() {
 build_packages=(cmake ninja-build g++ qt6-base-dev libgtest-dev util-linux libxcb1-dev
   fonts-wqy-zenhei)
 # For the window tests: a private X server, xdotool to type into it, xclip
-# to read back what was typed.
-test_packages=(xvfb xdotool xclip)
+# to read back what was typed; strace to slow the store down for the runs
+# killed in the middle of it.
+test_packages=(xvfb xdotool xclip strace procps)
 
 # Configures and builds the preset named $1.
 build_preset() {

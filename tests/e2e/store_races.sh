@@ -42,12 +42,13 @@ isCompleteName() {
 # Sets content to the stored bytes, final newline included.
 readStore() { content=; IFS= read -r -d '' content <"$store"; }
 
-# Starts the tool with its standard input on a pipe held at file descriptor $1,
-# and waits until it asks for the name. Sets started to its pid.
+# Starts the tool (with any command words before it, such as a tracer) with
+# its standard input on a pipe held at file descriptor $1, and waits until it
+# asks for the name. Sets started to the pid of what was started.
 startTool() {
-  local fd=$1 errors=$2
+  local fd=$1 errors=$2; shift 2
   rm -f "$work/in$fd"; mkfifo "$work/in$fd"
-  "${tool[@]}" <"$work/in$fd" >/dev/null 2>"$errors" &
+  "$@" "${tool[@]}" <"$work/in$fd" >/dev/null 2>"$errors" &
   started=$!
   eval "exec $fd>\"\$work/in$fd\""
   local waited
@@ -93,19 +94,29 @@ wait "$reader"; reader=
 echo "two at once: $pairs pairs stored, $(cat "$work/reads") reads in between, all of one complete name"
 
 # --- Runs killed with SIGKILL at random moments around the store -------------
-# The name is written once the tool asks for it; the kill comes 0 to 1 ms
-# later, which spans the store here (the tool then waits at the refresh
-# question, so every run is killed, none ends by itself).
+# The name is written once the tool asks for it; the kill comes 0 to 3 ms
+# later (the tool then waits at the refresh question, so every run is killed,
+# none ends by itself). The store itself takes well under a millisecond, less
+# than the script needs to send a kill, so strace holds the tool for 2 ms as
+# it flushes the new file: the kills then land before, inside and after the
+# store.
+slowStore=()
+if command -v strace >/dev/null; then
+  slowStore=(strace -f -qq -o /dev/null -e trace=fsync -e inject=fsync:delay_enter=2000)
+else
+  echo "NOTE: without strace, the kills mostly land after the store"
+fi
 keptOld=0 tookNew=0 leftTemporary=0
 name c 0 >"$store"; echo >>"$store"
 for run in $(seq "$killedRuns"); do
   readStore; before=$content
   new=$(name c $((run % 1000)))
-  startTool 3 "$work/err3"; pid=$started
+  startTool 3 "$work/err3" "${slowStore[@]}"; tracer=$started
+  pid=$(pgrep -P "$tracer" || echo "$tracer")
   printf '%s\n' "$new" >&3
-  pause "$(printf '0.%06d' $((RANDOM % 1000)))"
+  pause "$(printf '0.%06d' $((RANDOM % 3000)))"
   kill -KILL "$pid"
-  wait "$pid" 2>/dev/null
+  wait "$tracer" 2>/dev/null
   exec 3>&-
   readStore; after=$content
   if [ "$after" == "$before" ]; then
