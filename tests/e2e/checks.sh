@@ -38,3 +38,18 @@ refresh_stand_ins() {
     chmod +x "$folder/$command"
   done
 }
+
+# sanitizer_files_for_others FOLDER: the runs as another user read the
+# sanitizers' suppression files too, and that user may not reach the source
+# tree (a clone under /root, say). Copies them into FOLDER, which that user
+# can read, and points ASAN_OPTIONS and LSAN_OPTIONS at the copies.
+sanitizer_files_for_others() {
+  local folder=$1 variable value file
+  for variable in ASAN_OPTIONS LSAN_OPTIONS; do
+    value=${!variable-}
+    [[ $value =~ suppressions=([^:]*) ]] || continue
+    file=${BASH_REMATCH[1]}
+    cp "$file" "$folder/${file##*/}" && chmod 644 "$folder/${file##*/}" || continue
+    export "$variable=${value/suppressions=$file/suppressions=$folder/${file##*/}}"
+  done
+}

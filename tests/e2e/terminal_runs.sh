@@ -8,6 +8,7 @@ kestrune=$1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 chmod 755 "$work"
+sanitizer_files_for_others "$work"
 
 # Runs kestrune with the given answers on standard input and a fresh store.
 # Sets: out, err, status, stored (the store file's bytes, or <none>).

@@ -11,10 +11,14 @@ for tool in Xvfb xdotool xclip setpriv; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
 done
 source "$here/x_session.sh"
+# xdotool reads the text to type in the locale's encoding: with no locale
+# set (a fresh Debian, a container) that is ASCII and it drops the Chinese.
+xdotool() { LC_ALL=C.UTF-8 command xdotool "$@"; }
 
 source "$here/checks.sh"
 work=$(mktemp -d)
 chmod 755 "$work"
+sanitizer_files_for_others "$work"
 trap 'stop_xvfb; rm -rf "$work"' EXIT
 start_xvfb "$work" || { echo "FAIL: Xvfb did not start"; exit 1; }
 unset WAYLAND_DISPLAY QT_QPA_PLATFORM XAUTHORITY
