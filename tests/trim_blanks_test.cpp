@@ -1,30 +1,13 @@
+#include "console_capture.h"
 #include "trim_blanks.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <algorithm>
+#include <iterator>
 #include <string>
-#include <unistd.h>
 
 namespace {
-
-// Returns what trimBlanks wrote to standard output.
-std::string consoleOf(char *text, int &result)
-{
-    std::fflush(stdout);
-    std::FILE *file = std::tmpfile();
-    const int saved = dup(STDOUT_FILENO);
-    dup2(fileno(file), STDOUT_FILENO);
-    result = trimBlanks(text);
-    std::fflush(stdout);
-    dup2(saved, STDOUT_FILENO);
-    close(saved);
-
-    std::string written(64, '\0');
-    written.resize(pread(fileno(file), written.data(), written.size(), 0));
-    std::fclose(file);
-    return written;
-}
 
 struct TrimCase {
     const char *name;
@@ -50,8 +33,9 @@ TEST_P(Trim, cutsInPlaceAndReturnsWhereTheNameStarts)
     trimCase.text.copy(buffer, trimCase.text.size());
     buffer[trimCase.text.size()] = '\0';
 
-    int result = 0;
-    const std::string console = consoleOf(buffer, result);
+    ConsoleCapture capture;
+    const int result = trimBlanks(buffer);
+    const std::string console = capture.takeWritten();
 
     EXPECT_EQ(result, trimCase.result);
     EXPECT_EQ(console, trimCase.console);
