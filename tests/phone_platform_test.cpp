@@ -148,7 +148,7 @@ RecordedRun runOnPhone(const PhoneScript &script, const std::vector<std::string>
     ConsoleCapture console;
     takeRecordedCalls();
     logConsole(&console);
-    const int result = runFlow(systemPlatform(), argc, argv.data());
+    const int result = runFlow(systemPlatform(argc, argv.data()), argc, argv.data());
     logConsole(nullptr);
     return {result, takeRecordedCalls()};
 }
