@@ -160,14 +160,16 @@ Descriptor openStoreFolder(const Location &location, bool create, std::string &f
             failure = untrustedReason(folder.get(), parentPath);
             if (!failure.empty())
                 return Descriptor();
-            if (mkdirat(folder.get(), name.c_str(), 0700) != 0 && errno != EEXIST) {
+            // 0700 whatever the umask: one that takes the owner's bits away
+            // would leave a folder that even we could not enter.
+            const mode_t mask = umask(077);
+            const bool made = mkdirat(folder.get(), name.c_str(), 0700) == 0 || errno == EEXIST;
+            umask(mask);
+            if (!made) {
                 failure = systemError("cannot create the folder " + path);
                 return Descriptor();
             }
             next = openFolderAt(folder.get(), name);
-            // The umask may have taken bits away; the XDG rules ask for 0700.
-            if (next)
-                fchmod(next.get(), 0700);
         }
         if (!next) {
             failure = errno == ENOENT ? path + " does not exist"
