@@ -36,6 +36,30 @@ QAbstractButton *buttonFor(QWidget *dialog, Answer answer)
                                                                    : QDialogButtonBox::Cancel);
 }
 
+// What is wrong with how `parts` lie in `window`: each must be shown, have
+// room, lie inside the window and not overlap another. Empty when nothing.
+QString overlapsOrHidden(QWidget *window, const QList<QWidget *> &parts)
+{
+    QString problems;
+    QList<QRect> placed;
+    for (QWidget *part : parts) {
+        const QString name = part ? part->metaObject()->className() : QString("missing part");
+        if (!part || !part->isVisible() || part->width() < 10 || part->height() < 10) {
+            problems += name + " hidden or without room; ";
+            continue;
+        }
+        const QRect area(part->mapTo(window, QPoint(0, 0)), part->size());
+        if (!window->rect().contains(area))
+            problems += name + " outside the window; ";
+        for (const QRect &other : placed) {
+            if (other.intersects(area))
+                problems += name + " overlaps another part; ";
+        }
+        placed << area;
+    }
+    return problems;
+}
+
 // Types one key per character; unlike QTest::keyClicks, not only Latin-1.
 void type(QWidget *widget, const QString &text)
 {
@@ -136,12 +160,15 @@ void WindowDialogsTest::captureDialog()
     application.setMainWidget(dialog.get());
     dialog->show();
 
-    QString title, label, entryText, selected;
+    QString title, label, entryText, selected, layoutProblems;
     QTimer::singleShot(0, [&] {
         QWidget *window = QApplication::activeModalWidget();
         if (!window)
             return;
         auto *entry = window->findChild<QLineEdit *>();
+        layoutProblems = overlapsOrHidden(window, {window->findChild<QLabel *>(), entry,
+                                                   buttonFor(window, Answer::clickAccept),
+                                                   buttonFor(window, Answer::clickReject)});
         title = window->windowTitle();
         label = window->findChild<QLabel *>()->text();
         entryText = entry->text();
@@ -153,6 +180,7 @@ void WindowDialogsTest::captureDialog()
 
     QCOMPARE(title, QString::fromUtf8(caption));
     QCOMPARE(label, QString::fromUtf8(prompt));
+    QCOMPARE(layoutProblems, QString());
     QCOMPARE(entryText, QString::fromUtf8(storedName));
     QCOMPARE(selected, QString::fromUtf8(storedName));
 
