@@ -84,7 +84,9 @@ public:
     virtual int runShellCommand(const char *command) = 0;
 };
 
-// The platform this binary was linked with.
-Platform &systemPlatform();
+// The platform this binary was linked with. The desktop stand-in picks its
+// user interface here, before any toolkit starts, from the environment and
+// the toolkit's own options on the command line.
+Platform &systemPlatform(int argc, char **argv);
 
 #endif

@@ -4,6 +4,7 @@
 #include "platform.h"
 
 #include <limits.h>
+#include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -45,6 +46,19 @@ static void refuse(Platform &platform, int realUserId)
     delete notice;
 }
 
+// The refresh runs on after we have exited. When we lead our terminal's
+// session (`ssh -t`, `xterm -e`), our exit hangs up our whole process group,
+// the background shell included: it must not die of that. It gets SIGPIPE
+// back at its default, as any shell expects.
+static void startRefresh(Platform &platform)
+{
+    void (*const hangup)(int) = signal(SIGHUP, SIG_IGN);
+    void (*const brokenPipe)(int) = signal(SIGPIPE, SIG_DFL);
+    platform.runShellCommand(refreshCommand);
+    signal(SIGPIPE, brokenPipe);
+    signal(SIGHUP, hangup);
+}
+
 static void applyAndOfferRefresh(Platform &platform, const char *name)
 {
     printf("setup to '%s'\n", name);
@@ -53,7 +67,7 @@ static void applyAndOfferRefresh(Platform &platform, const char *name)
     MessageDialog *confirmation =
         platform.createMessageDialog(caption, refreshQuestion, questionDialog);
     if (confirmation->exec() == confirmedYes)
-        platform.runShellCommand(refreshCommand);
+        startRefresh(platform);
     delete confirmation;
 }
 

@@ -1,8 +1,16 @@
 #include "fake_platform.h"
 
+#include <csignal>
 #include <cstring>
 
 namespace {
+
+std::string disposition(int signal)
+{
+    struct sigaction action;
+    sigaction(signal, nullptr, &action);
+    return action.sa_handler == SIG_IGN ? "ignored" : action.sa_handler == SIG_DFL ? "default" : "caught";
+}
 
 std::string quoted(const char *text)
 {
@@ -76,6 +84,11 @@ private:
 
 }  // namespace
 
+std::string signalDispositions()
+{
+    return "[SIGHUP " + disposition(SIGHUP) + ", SIGPIPE " + disposition(SIGPIPE) + "]";
+}
+
 FakePlatform::FakePlatform(const FakeScript &script, ConsoleCapture &console)
     : script(script), console(console)
 {
@@ -138,8 +151,10 @@ void FakePlatform::setServiceName(const char *name)
     record("setServiceName(" + quoted(name) + ")");
 }
 
+// The command's shell inherits these: a hangup must not end it, and a
+// broken pipe should, as for any shell.
 int FakePlatform::runShellCommand(const char *command)
 {
-    record("runShellCommand(" + quoted(command) + ")");
+    record("runShellCommand(" + quoted(command) + ") " + signalDispositions());
     return 0;
 }

@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+// How SIGHUP and SIGPIPE are handled now: "[SIGHUP default, SIGPIPE ignored]".
+std::string signalDispositions();
+
 struct FakeScript {
     int realUserId = 0;
     int captureResult = 1;          // 0: the user cancelled

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -99,7 +101,9 @@ Trace applied(const std::string &name, int answer)
 const Trace tearDown = {"~ZSingleCaptureDlg()", "~ZApplication()", released("Kestrune"),
                         released(prompt)};
 
-const std::string refresh = R"(system("sleep 1s && kill `pidof phone` &"))";
+// The background shell outlives a hangup at our exit, and gets SIGPIPE back.
+const std::string refresh =
+    R"(system("sleep 1s && kill `pidof phone` &") [SIGHUP ignored, SIGPIPE default])";
 
 struct Outcome {
     const char *name;
@@ -116,7 +120,14 @@ void PrintTo(const Outcome &row, std::ostream *out)
 
 PhoneScript script(int realUserId, int captureResult, const std::string &text, int messageResult)
 {
-    return PhoneScript{realUserId, captureResult, text, messageResult};
+    return PhoneScript{realUserId, captureResult, text, false, messageResult};
+}
+
+// The toolkit's null string, which its dialog hands over when nothing was
+// ever typed.
+PhoneScript nothingEverTyped()
+{
+    return PhoneScript{0, 1, "", true, 0};
 }
 
 // One call a line, so that a failure shows a readable diff.
@@ -148,7 +159,10 @@ RecordedRun runOnPhone(const PhoneScript &script, const std::vector<std::string>
     ConsoleCapture console;
     takeRecordedCalls();
     logConsole(&console);
-    const int result = runFlow(systemPlatform(), argc, argv.data());
+    // As main leaves it for the run.
+    void (*const brokenPipe)(int) = std::signal(SIGPIPE, SIG_IGN);
+    const int result = runFlow(systemPlatform(argc, argv.data()), argc, argv.data());
+    std::signal(SIGPIPE, brokenPipe);
     logConsole(nullptr);
     return {result, takeRecordedCalls()};
 }
@@ -174,6 +188,11 @@ INSTANTIATE_TEST_SUITE_P(
         Outcome{"empty", {}, script(0, 1, "", 1), -1,
                 concat({start(0), captureUntilClosed("0", 1), entered(""),
                         {"stdout: empty input\n"}, tearDown})},
+        Outcome{"nullText", {}, nothingEverTyped(), -1,
+                concat({start(0), captureUntilClosed("0", 1),
+                        {"ZSingleCaptureDlg::getResultText() -> null QString",
+                         "QString::utf8() on null QString", "stdout: empty input\n"},
+                        tearDown})},
         Outcome{"allBlank", {}, script(0, 1, "   ", 1), -1,
                 concat({start(0), captureUntilClosed("0", 1), entered("   "),
                         {"stdout: all blank input\n"}, tearDown})},
@@ -198,6 +217,46 @@ INSTANTIATE_TEST_SUITE_P(
                 concat({{R"(new ZApplication(2, {"kestrune", "4294967298"}, 1))", "getuid() -> 0"},
                         captureUntilClosed("2147483647", 0), tearDown})}),
     [](const testing::TestParamInfo<Outcome> &info) { return std::string(info.param.name); });
+
+// The adapter copies the entry into the run flow's 100-byte buffer only when
+// it fits with its terminator, and never a byte past it.
+TEST(PhoneCaptureDialog, copiesTheEntryOnlyWhenItFits)
+{
+    struct Row {
+        const char *name;
+        PhoneScript script;
+        size_t length;
+        bool copied;
+    } rows[] = {
+        {"longestThatFits", script(0, 1, std::string(99, 'a'), 0), 99, true},
+        {"oneByteTooLong", script(0, 1, std::string(100, 'a'), 0), 100, false},
+        {"empty", script(0, 1, "", 0), 0, true},
+        {"nullText", nothingEverTyped(), 0, true},
+    };
+    char *argv[] = {const_cast<char *>("kestrune"), nullptr};
+    int argc = 1;
+    Platform &platform = systemPlatform(argc, argv);
+    for (const Row &row : rows) {
+        phoneScript() = row.script;
+        Application *application = platform.createApplication(argc, argv);
+        CaptureDialog *dialog = platform.createCaptureDialog("Kestrune", prompt.c_str(), 0);
+
+        const size_t size = 100, guard = 16;
+        char buffer[size + guard];
+        std::memset(buffer, '#', sizeof buffer);
+        EXPECT_EQ(dialog->resultText(buffer, size), row.length) << row.name;
+        const std::string entered = row.script.enteredText;
+        const std::string expected = row.copied
+            ? entered + '\0' + std::string(size - entered.size() - 1, '#')
+            : std::string(size, '#');
+        EXPECT_EQ(std::string(buffer, size), expected) << row.name;
+        EXPECT_EQ(std::string(buffer + size, guard), std::string(guard, '#')) << row.name;
+
+        delete dialog;
+        delete application;
+    }
+    takeRecordedCalls();
+}
 
 TEST(StaticInitialisation, looksUpTheUtf8CodecOnceBeforeMain)
 {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <csignal>
 #include <string>
 #include <vector>
 
@@ -31,7 +32,12 @@ FlowRun runWith(const FakeScript &script, std::vector<std::string> arguments = {
 
     ConsoleCapture console;
     FakePlatform platform(script, console);
+    // As main leaves it for the run.
+    void (*const brokenPipe)(int) = std::signal(SIGPIPE, SIG_IGN);
+    const std::string dispositions = signalDispositions();
     const int result = runFlow(platform, argc, argv.data());
+    EXPECT_EQ(signalDispositions(), dispositions) << "the run leaves signals as it found them";
+    std::signal(SIGPIPE, brokenPipe);
     return {arguments, result, platform.finishedTrace()};
 }
 
@@ -124,7 +130,9 @@ FakeScript acceptedWithResultCode(int code)
     return script;
 }
 
-const std::string refresh = R"(runShellCommand("sleep 1s && kill `pidof phone` &"))";
+// The background shell outlives a hangup at our exit, and gets SIGPIPE back.
+const std::string refresh =
+    R"(runShellCommand("sleep 1s && kill `pidof phone` &") [SIGHUP ignored, SIGPIPE default])";
 
 INSTANTIATE_TEST_SUITE_P(
     EveryOutcome, RunOutcome,

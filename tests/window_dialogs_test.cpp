@@ -2,6 +2,7 @@
 // dialog tests drive theirs: a zero-length timer started before a dialog
 // runs finds it once its event loop turns, notes what it shows, and answers.
 #include "service_name_store.h"
+#include "window_capture_dialog.h"
 #include "window_platform.h"
 
 #include <QApplication>
@@ -33,6 +34,30 @@ QAbstractButton *buttonFor(QWidget *dialog, Answer answer)
         return box->button(accepts ? QMessageBox::Yes : QMessageBox::No);
     return dialog->findChild<QDialogButtonBox *>()->button(accepts ? QDialogButtonBox::Ok
                                                                    : QDialogButtonBox::Cancel);
+}
+
+// What is wrong with how `parts` lie in `window`: each must be shown, have
+// room, lie inside the window and not overlap another. Empty when nothing.
+QString overlapsOrHidden(QWidget *window, const QList<QWidget *> &parts)
+{
+    QString problems;
+    QList<QRect> placed;
+    for (QWidget *part : parts) {
+        const QString name = part ? part->metaObject()->className() : QString("missing part");
+        if (!part || !part->isVisible() || part->width() < 10 || part->height() < 10) {
+            problems += name + " hidden or without room; ";
+            continue;
+        }
+        const QRect area(part->mapTo(window, QPoint(0, 0)), part->size());
+        if (!window->rect().contains(area))
+            problems += name + " outside the window; ";
+        for (const QRect &other : placed) {
+            if (other.intersects(area))
+                problems += name + " overlaps another part; ";
+        }
+        placed << area;
+    }
+    return problems;
 }
 
 // Types one key per character; unlike QTest::keyClicks, not only Latin-1.
@@ -75,6 +100,7 @@ private slots:
     void cleanup();
     void captureDialog_data();
     void captureDialog();
+    void resultTextCopiesOnlyWhatFits_data();
     void resultTextCopiesOnlyWhatFits();
     void messageDialog_data();
     void messageDialog();
@@ -134,12 +160,15 @@ void WindowDialogsTest::captureDialog()
     application.setMainWidget(dialog.get());
     dialog->show();
 
-    QString title, label, entryText, selected;
+    QString title, label, entryText, selected, layoutProblems;
     QTimer::singleShot(0, [&] {
         QWidget *window = QApplication::activeModalWidget();
         if (!window)
             return;
         auto *entry = window->findChild<QLineEdit *>();
+        layoutProblems = overlapsOrHidden(window, {window->findChild<QLabel *>(), entry,
+                                                   buttonFor(window, Answer::clickAccept),
+                                                   buttonFor(window, Answer::clickReject)});
         title = window->windowTitle();
         label = window->findChild<QLabel *>()->text();
         entryText = entry->text();
@@ -151,6 +180,7 @@ void WindowDialogsTest::captureDialog()
 
     QCOMPARE(title, QString::fromUtf8(caption));
     QCOMPARE(label, QString::fromUtf8(prompt));
+    QCOMPARE(layoutProblems, QString());
     QCOMPARE(entryText, QString::fromUtf8(storedName));
     QCOMPARE(selected, QString::fromUtf8(storedName));
 
@@ -163,22 +193,35 @@ void WindowDialogsTest::captureDialog()
     QCOMPARE(length, size_t(expectedText.toUtf8().size()));
 }
 
-// The run flow's buffer holds 99 bytes and the terminator: 33 Chinese
-// characters fit, 34 do not and leave the buffer as it was.
+// The run flow's buffer holds 99 bytes and the terminator: what is longer is
+// not copied at all, and nothing lands past the buffer.
+void WindowDialogsTest::resultTextCopiesOnlyWhatFits_data()
+{
+    QTest::addColumn<QString>("entered");
+    QTest::addColumn<bool>("fits");
+
+    QTest::newRow("99 Latin letters") << QString(99, QChar('a')) << true;
+    QTest::newRow("100 Latin letters") << QString(100, QChar('a')) << false;
+    QTest::newRow("33 Chinese characters, 99 bytes") << QString(33, QChar(0x4e2d)) << true;
+    QTest::newRow("34 Chinese characters, 102 bytes") << QString(34, QChar(0x4e2d)) << false;
+}
+
 void WindowDialogsTest::resultTextCopiesOnlyWhatFits()
 {
-    QCOMPARE(storeServiceName(QString(33, QChar(0x4e2d)).toStdString()), std::string());
+    QFETCH(QString, entered);
+    QFETCH(bool, fits);
     std::unique_ptr<CaptureDialog> dialog(platform.createCaptureDialog(caption, prompt, 0));
+    static_cast<WindowCaptureDialog *>(dialog.get())->window().findChild<QLineEdit *>()->setText(entered);
 
-    char text[100];
-    QCOMPARE(dialog->resultText(text, sizeof text), size_t(99));
-    QCOMPARE(QString::fromUtf8(text), QString(33, QChar(0x4e2d)));
-
-    QCOMPARE(storeServiceName(QString(34, QChar(0x4e2d)).toStdString()), std::string());
-    dialog.reset(platform.createCaptureDialog(caption, prompt, 0));
+    const size_t size = 100, guard = 16;
+    char text[size + guard];
     std::memset(text, '#', sizeof text);
-    QCOMPARE(dialog->resultText(text, sizeof text), size_t(102));
-    QCOMPARE(QByteArray(text, sizeof text), QByteArray(sizeof text, '#'));
+    const QByteArray utf8 = entered.toUtf8();
+    QCOMPARE(dialog->resultText(text, size), size_t(utf8.size()));
+    const QByteArray expected = fits ? utf8 + '\0' + QByteArray(size - utf8.size() - 1, '#')
+                                     : QByteArray(size, '#');
+    QCOMPARE(QByteArray(text, size), expected);
+    QCOMPARE(QByteArray(text + size, guard), QByteArray(guard, '#'));
 }
 
 void WindowDialogsTest::messageDialog_data()
@@ -188,7 +231,7 @@ void WindowDialogsTest::messageDialog_data()
     QTest::addColumn<int>("expectedResult");
     QTest::addColumn<int>("expectedButtons");
 
-    QTest::newRow("question, Enter says yes") << 1 << Answer::enter << 1 << 2;
+    QTest::newRow("question, Enter says no") << 1 << Answer::enter << 0 << 2;
     QTest::newRow("question, Yes clicked") << 1 << Answer::clickAccept << 1 << 2;
     QTest::newRow("question, No clicked") << 1 << Answer::clickReject << 0 << 2;
     QTest::newRow("question, Esc says no") << 1 << Answer::escape << 0 << 2;

@@ -2,19 +2,9 @@
 
 #include "service_name_store.h"
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
-
-DesktopPlatform::DesktopPlatform()
-{
-    // On a PC the tool's output is often piped into something that may stop
-    // reading early (`kestrune | head`). The console lines are only for
-    // information: a vanished reader must neither kill the run before the
-    // name is stored nor change its exit status, so writes just fail.
-    std::signal(SIGPIPE, SIG_IGN);
-}
 
 int DesktopPlatform::realUserId()
 {
@@ -33,10 +23,5 @@ void DesktopPlatform::setServiceName(const char *name)
 
 int DesktopPlatform::runShellCommand(const char *command)
 {
-    // An ignored signal survives exec: the refresh command's shell gets the
-    // default back, as it has on the phone.
-    std::signal(SIGPIPE, SIG_DFL);
-    const int status = std::system(command);
-    std::signal(SIGPIPE, SIG_IGN);
-    return status;
+    return std::system(command);
 }

@@ -6,8 +6,6 @@
 
 class DesktopPlatform : public Platform {
 public:
-    DesktopPlatform();
-
     int realUserId() override;
     void setServiceName(const char *name) override;
     int runShellCommand(const char *command) override;

@@ -7,10 +7,66 @@
 #include <unistd.h>
 #include <xcb/xcb.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
+#include <vector>
 
 namespace {
+
+std::string environment(const char *name)
+{
+    const char *value = std::getenv(name);
+    return value ? value : "";
+}
+
+// What Qt is asked for, by the environment and by its own options on the
+// command line, which win.
+struct Request {
+    std::string platforms;  // a list such as "wayland;xcb"; empty: Qt chooses
+    std::string origin;     // where the list came from: "QT_QPA_PLATFORM=" or "-platform "
+    std::string x11Display;
+    bool x11DisplayFromCommandLine = false;
+    std::string waylandDisplay;
+};
+
+// The options of Qt's own that take the next argument as their value: that
+// value is no option, whatever it looks like.
+const char *const optionsWithValues[] = {
+    "-platformpluginpath", "-platformtheme", "-plugin", "-qwindowgeometry", "-geometry",
+    "-qwindowtitle", "-title", "-qwindowicon", "-icon", "-style", "-stylesheet", "-session",
+    "-name", "-visual"};
+
+Request readRequest(int argc, char **argv)
+{
+    Request request;
+    request.platforms = environment("QT_QPA_PLATFORM");
+    request.origin = "QT_QPA_PLATFORM=";
+    request.x11Display = environment("DISPLAY");
+    request.waylandDisplay = environment("WAYLAND_DISPLAY");
+    // As Qt reads them: "--platform" is "-platform", and an option without
+    // its value is ignored.
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (argv[i][0] != '-')
+            continue;
+        std::string option = argv[i];
+        if (option.compare(0, 2, "--") == 0)
+            option.erase(0, 1);
+        if (option == "-platform") {
+            request.platforms = argv[++i];
+            request.origin = "-platform ";
+        } else if (option == "-display") {
+            request.x11Display = argv[++i];
+            request.x11DisplayFromCommandLine = true;
+        } else if (std::find(std::begin(optionsWithValues), std::end(optionsWithValues), option) !=
+                   std::end(optionsWithValues)) {
+            ++i;
+        }
+    }
+    return request;
+}
 
 // The part of libxcb the check needs. Loaded, not linked: a run at the
 // terminal never needs it, and Qt's xcb platform cannot work without it.
@@ -20,17 +76,9 @@ struct Xcb {
     decltype(&xcb_disconnect) disconnect = nullptr;
 };
 
-std::string environment(const char *name)
-{
-    const char *value = std::getenv(name);
-    return value ? value : "";
-}
-
 Xcb loadXcb()
 {
     Xcb xcb;
-    if (environment("DISPLAY").empty())
-        return xcb;
     void *library = dlopen("libxcb.so.1", RTLD_NOW | RTLD_LOCAL);
     if (!library)
         return xcb;
@@ -43,43 +91,91 @@ Xcb loadXcb()
     return xcb;
 }
 
-// The same handshake Qt's xcb platform makes, with the same DISPLAY and
-// XAUTHORITY, so a refused cookie counts as unreachable too.
-bool x11Reachable(const Xcb &xcb)
+bool socketAnswers(const std::string &path, bool abstract)
 {
-    if (environment("DISPLAY").empty() || !xcb.connect)
-        return false;
-    xcb_connection_t *connection = xcb.connect(nullptr, nullptr);
-    const bool reachable = xcb.hasError(connection) == 0;
-    xcb.disconnect(connection);
-    return reachable;
-}
-
-// A Wayland compositor is reachable when its socket accepts a connection
-// and Qt has its Wayland platform installed (a separate package on Debian).
-bool waylandReachable()
-{
-    const std::string name = environment("WAYLAND_DISPLAY");
-    if (name.empty())
-        return false;
-    struct stat plugin;
-    if (stat(KESTRUNE_QT_PLUGINS_DIR "/platforms/libqwayland-generic.so", &plugin) != 0)
-        return false;
-
-    const std::string path = name[0] == '/' ? name : environment("XDG_RUNTIME_DIR") + '/' + name;
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    if (path.size() >= sizeof address.sun_path)
+    const size_t offset = abstract ? 1 : 0;  // an abstract name starts with a NUL byte
+    if (path.size() + offset >= sizeof address.sun_path)
         return false;
-    std::memcpy(address.sun_path, path.data(), path.size());
-
+    std::memcpy(address.sun_path + offset, path.data(), path.size());
     const int socketFd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (socketFd < 0)
         return false;
-    const bool reachable =
-        connect(socketFd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+    const socklen_t length =
+        static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + offset + path.size());
+    const bool answers = connect(socketFd, reinterpret_cast<sockaddr *>(&address), length) == 0;
     close(socketFd);
-    return reachable;
+    return answers;
+}
+
+// Whether `display` (":0", ":1.0", "unix:0") is on this machine, and then
+// whether an X server listens there. Displays on other hosts are not told.
+enum class LocalX11 { elsewhere, nobodyListens, listens };
+
+LocalX11 localX11Server(const std::string &display)
+{
+    const size_t colon = display.rfind(':');
+    if (colon == std::string::npos || (colon != 0 && display.compare(0, colon, "unix") != 0))
+        return LocalX11::elsewhere;
+    const std::string number = display.substr(colon + 1, display.find('.', colon) - colon - 1);
+    const std::string path = "/tmp/.X11-unix/X" + number;
+    return socketAnswers(path, true) || socketAnswers(path, false) ? LocalX11::listens
+                                                                   : LocalX11::nobodyListens;
+}
+
+// The same handshake Qt's xcb platform makes, with the same display and
+// XAUTHORITY. Returns why it failed, or an empty string.
+std::string x11Problem(const Xcb &xcb, const std::string &display)
+{
+    if (!xcb.connect)
+        return "libxcb (Debian package libxcb1) cannot be loaded";
+    xcb_connection_t *connection = xcb.connect(display.c_str(), nullptr);
+    const int error = xcb.hasError(connection);
+    xcb.disconnect(connection);
+    if (error == 0)
+        return "";
+    switch (localX11Server(display)) {
+    case LocalX11::listens:
+        return "the X server of display " + display +
+               " does not let this user in: it needs your X authority, as with "
+               "sudo --preserve-env=DISPLAY,XAUTHORITY (XAUTHORITY=~/.Xauthority when yours is empty)";
+    case LocalX11::nobodyListens:
+        return "no X server runs at display " + display;
+    case LocalX11::elsewhere:
+        break;
+    }
+    return "cannot open the X display " + display;
+}
+
+// The file of Qt's platform plugin of this name.
+std::string platformPlugin(const std::string &platform)
+{
+    const std::string file = platform == "wayland" ? "wayland-generic" : platform;
+    return KESTRUNE_QT_PLUGINS_DIR "/platforms/libq" + file + ".so";
+}
+
+bool installed(const std::string &file)
+{
+    struct stat status;
+    return stat(file.c_str(), &status) == 0;
+}
+
+// A Wayland compositor's socket that accepts a connection, and Qt's Wayland
+// platform to speak to it. Returns why not, or an empty string.
+std::string waylandProblem(const std::string &platform, const std::string &display)
+{
+    if (display.empty())
+        return "WAYLAND_DISPLAY is not set";
+    const std::string runtime = environment("XDG_RUNTIME_DIR");
+    if (display[0] != '/' && runtime.empty())
+        return "WAYLAND_DISPLAY=" + display + " but XDG_RUNTIME_DIR is not set";
+    const std::string path = display[0] == '/' ? display : runtime + '/' + display;
+    if (!socketAnswers(path, false))
+        return "no Wayland compositor answers at " + path;
+    if (!installed(platformPlugin(platform)))
+        return "Qt's Wayland platform is not installed (Debian package qt6-wayland)";
+    return "";
 }
 
 // The entry's platform name: "xcb" of " xcb:option=1 ".
@@ -92,52 +188,82 @@ std::string platformName(const std::string &entry)
     return name.substr(first, name.find_last_not_of(" \t\n\v\f\r") + 1 - first);
 }
 
-struct Outcome {
-    std::string unreachableReason;
-    std::string pinnedPlatform;  // for QT_QPA_PLATFORM, when Qt was left to choose
-};
-
-Outcome check(const Xcb &xcb)
+std::string joined(const std::vector<std::string> &problems)
 {
-    // Chosen by the caller: Qt tries each platform of the list in turn.
-    // Platforms other than these two (offscreen, vnc, ...) need no display.
-    const std::string chosen = environment("QT_QPA_PLATFORM");
-    if (!chosen.empty()) {
-        for (size_t start = 0; start <= chosen.size();) {
-            size_t end = chosen.find(';', start);
-            if (end == std::string::npos)
-                end = chosen.size();
-            const std::string platform = platformName(chosen.substr(start, end - start));
-            if (platform == "xcb" ? x11Reachable(xcb)
-                : platform.compare(0, 7, "wayland") == 0 ? waylandReachable()
-                                                         : !platform.empty())
-                return {};
-            start = end + 1;
-        }
-        return {"cannot open a display for QT_QPA_PLATFORM=" + chosen, ""};
-    }
+    std::string all;
+    for (const std::string &problem : problems)
+        all += (all.empty() ? "" : "; ") + problem;
+    return all;
+}
 
-    if (waylandReachable())
-        return {"", "wayland"};
-    if (x11Reachable(xcb))
-        return {"", "xcb"};
-    return {"cannot open the display (DISPLAY=" + environment("DISPLAY") +
-                ", WAYLAND_DISPLAY=" + environment("WAYLAND_DISPLAY") + ")",
-            ""};
+// Qt starts the first platform of the list that it has and can start, and
+// gives up on the process when there is none.
+std::string checkChosen(const Request &request)
+{
+    const Xcb xcb = loadXcb();
+    std::vector<std::string> problems;
+    for (size_t start = 0; start <= request.platforms.size();) {
+        size_t end = request.platforms.find(';', start);
+        if (end == std::string::npos)
+            end = request.platforms.size();
+        const std::string entry = request.platforms.substr(start, end - start);
+        const std::string platform = platformName(entry);
+        start = end + 1;
+        std::string problem;
+        if (platform == "xcb") {
+            problem = request.x11Display.empty() ? "DISPLAY is not set"
+                                                 : x11Problem(xcb, request.x11Display);
+        } else if (platform.compare(0, 7, "wayland") == 0) {
+            problem = waylandProblem(platform, request.waylandDisplay);
+        } else if (installed(platformPlugin(platform))) {
+            // Qt would start it, and wait for answers in windows nobody sees.
+            return request.origin + platform +
+                   " shows no window on a screen; windows are shown on X11 or Wayland only";
+        } else {
+            problem = "Qt has no platform \"" + platform + "\"";
+        }
+        if (problem.empty()) {
+            setenv("QT_QPA_PLATFORM", entry.c_str(), 1);
+            return "";
+        }
+        problems.push_back(request.origin + platform + ": " + problem);
+    }
+    return joined(problems);
+}
+
+// Left to choose: a Wayland compositor where one answers, else X11.
+std::string checkDefault(const Request &request)
+{
+    std::vector<std::string> problems;
+    // A -display option asks for X11.
+    if (!request.waylandDisplay.empty() && !request.x11DisplayFromCommandLine) {
+        const std::string problem = waylandProblem("wayland", request.waylandDisplay);
+        if (problem.empty()) {
+            setenv("QT_QPA_PLATFORM", "wayland", 1);
+            return "";
+        }
+        problems.push_back(problem);
+    }
+    if (!request.x11Display.empty()) {
+        const std::string problem = x11Problem(loadXcb(), request.x11Display);
+        if (problem.empty()) {
+            setenv("QT_QPA_PLATFORM", "xcb", 1);
+            return "";
+        }
+        problems.push_back(problem);
+    }
+    return joined(problems);
 }
 
 }  // namespace
 
-bool displayNamed()
+DisplayCheck checkDisplay(int argc, char **argv)
 {
-    return !environment("DISPLAY").empty() || !environment("WAYLAND_DISPLAY").empty() ||
-           !environment("QT_QPA_PLATFORM").empty();
-}
-
-std::string unreachableDisplayReason()
-{
-    const Outcome outcome = check(loadXcb());
-    if (!outcome.pinnedPlatform.empty())
-        setenv("QT_QPA_PLATFORM", outcome.pinnedPlatform.c_str(), 1);
-    return outcome.unreachableReason;
+    const Request request = readRequest(argc, argv);
+    DisplayCheck check;
+    check.named = !request.platforms.empty() || !request.x11Display.empty() ||
+                  !request.waylandDisplay.empty();
+    if (check.named)
+        check.unusableReason = request.platforms.empty() ? checkDefault(request) : checkChosen(request);
+    return check;
 }

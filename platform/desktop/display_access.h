@@ -1,6 +1,8 @@
-// Whether the stand-in can show windows, found out before Qt starts: Qt's
-// GUI ends the process when it cannot reach the display it was told to use,
-// which happens under sudo or over ssh more often than not.
+// Whether the stand-in can show windows, found out before Qt starts: Qt ends
+// the process when it cannot reach the display it was told to use or load the
+// platform it was told to load, which happens under sudo or over ssh more
+// often than not; and on a platform without a screen (offscreen, minimal) its
+// windows would wait for an answer nobody can give.
 //
 // Plain POSIX and libxcb, no Qt: this runs on every start, the terminal's
 // included.
@@ -8,12 +10,15 @@
 
 #include <string>
 
-// True when the environment names a display: DISPLAY, WAYLAND_DISPLAY or
-// QT_QPA_PLATFORM (which the tests set to pick the offscreen platform) is not
-// empty. Qt itself ignores an empty QT_QPA_PLATFORM.
-bool displayNamed();
+struct DisplayCheck {
+    bool named = false;  // the environment or the command line names a display
+    std::string unusableReason;  // why no window can be shown there; empty when one can
+};
 
-// Connects to the named display and lets go of it again. Returns why no
-// window can be shown there, or an empty string when it can; then pins Qt
-// to the platform it checked (QT_QPA_PLATFORM), so that Qt tries no other.
-std::string unreachableDisplayReason();
+// Looks at what Qt itself would look at: DISPLAY, WAYLAND_DISPLAY,
+// QT_QPA_PLATFORM (empty counts as unset, as in Qt), and the toolkit's
+// -platform and -display options on the command line, which win over them.
+// Connects to the display that Qt would use and lets go of it again. When a
+// window can be shown, pins Qt to the platform it checked (QT_QPA_PLATFORM),
+// so that Qt tries no other.
+DisplayCheck checkDisplay(int argc, char **argv);

@@ -1,53 +1,189 @@
 #include "service_name_store.h"
 
 #include <cerrno>
-#include <cstdio>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
-std::string homeFolder()
-{
-    std::string home;
-    if (const char *variable = std::getenv("HOME"))
-        home = variable;
-    if (home.empty()) {
-        const passwd *user = getpwuid(getuid());
-        home = user && user->pw_dir ? user->pw_dir : "/";
-    }
-    while (home.size() > 1 && home.back() == '/')
-        home.pop_back();
-    return home == "/" ? std::string() : home;
-}
+const char fileName[] = "service-name";
 
-std::string folderOf(const std::string &path)
-{
-    return path.substr(0, path.rfind('/'));
-}
+// Closes the descriptor it holds when it goes out of scope.
+class Descriptor {
+public:
+    explicit Descriptor(int descriptor = -1) : descriptor(descriptor) {}
+    Descriptor(Descriptor &&other) noexcept : descriptor(std::exchange(other.descriptor, -1)) {}
+    Descriptor &operator=(Descriptor &&other) noexcept
+    {
+        std::swap(descriptor, other.descriptor);
+        return *this;
+    }
+    ~Descriptor()
+    {
+        if (descriptor >= 0)
+            ::close(descriptor);
+    }
+
+    int get() const { return descriptor; }
+    explicit operator bool() const { return descriptor >= 0; }
+
+    // Closes now, so that a failure to write back can still be reported.
+    bool close()
+    {
+        return ::close(std::exchange(descriptor, -1)) == 0;
+    }
+
+private:
+    int descriptor;
+};
 
 std::string systemError(const std::string &what)
 {
     return what + ": " + std::strerror(errno);
 }
 
-// Creates `folder` and any missing parents, like `mkdir -p`.
-bool makeFolders(const std::string &folder)
+// HOME as the login set it, unless it is not an absolute path: a relative
+// HOME would put the store wherever the tool was started. Then the password
+// database's, as for a login. Empty when neither names a folder.
+std::string homeFolder()
+{
+    std::string home;
+    if (const char *variable = std::getenv("HOME"); variable && variable[0] == '/') {
+        home = variable;
+    } else if (const passwd *user = getpwuid(getuid()); user && user->pw_dir && user->pw_dir[0] == '/') {
+        home = user->pw_dir;
+    } else {
+        return "";
+    }
+    while (home.size() > 1 && home.back() == '/')
+        home.pop_back();
+    return home;
+}
+
+// Where the store lives: a folder that must exist already (the home, or "/"
+// when XDG_CONFIG_HOME names the place), and the folders below it that the
+// store may create, the last one its own.
+struct Location {
+    std::string existing;
+    std::string creatable;
+    std::string failure;
+};
+
+Location storeLocation()
+{
+    Location location;
+    // Relative values are invalid by the XDG base directory rules.
+    if (const char *configHome = std::getenv("XDG_CONFIG_HOME"); configHome && configHome[0] == '/') {
+        location = {"/", std::string(configHome + 1) + "/kestrune", ""};
+    } else if (const std::string home = homeFolder(); !home.empty()) {
+        location = {home, ".config/kestrune", ""};
+    } else {
+        location.failure = "no home folder: HOME is not an absolute path, and the password database names none";
+    }
+    // No program could open a longer path; nor will this one make thousands of folders.
+    if (location.existing.size() + location.creatable.size() >= PATH_MAX)
+        location.failure = "the path is longer than " + std::to_string(PATH_MAX) + " bytes";
+    return location;
+}
+
+// What may be written into: a folder of root's or of the user running the
+// tool. Anyone else who owns it could swap what is written there for a link.
+std::string untrustedReason(int folder, const std::string &path)
 {
     struct stat status;
-    if (folder.empty())
-        return true;
-    if (stat(folder.c_str(), &status) == 0) {
-        errno = S_ISDIR(status.st_mode) ? 0 : ENOTDIR;
-        return errno == 0;
+    if (fstat(folder, &status) != 0)
+        return systemError("cannot examine " + path);
+    if (status.st_uid != 0 && status.st_uid != getuid())
+        return path + " belongs to user " + std::to_string(status.st_uid) +
+               ", not to root or to the user running kestrune";
+    return "";
+}
+
+bool ownedByUs(const struct stat &status)
+{
+    return status.st_uid == 0 || status.st_uid == getuid();
+}
+
+Descriptor openFolderAt(int parent, const std::string &name)
+{
+    return Descriptor(
+        openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
+}
+
+std::string unopenableReason(int parent, const std::string &name, const std::string &path)
+{
+    const int error = errno;
+    struct stat status;
+    if (fstatat(parent, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0) {
+        if (S_ISLNK(status.st_mode))
+            return path + " is a symbolic link";
+        if (!S_ISDIR(status.st_mode))
+            return path + " is not a folder";
     }
-    if (!makeFolders(folderOf(folder)))
-        return false;
-    return mkdir(folder.c_str(), 0777) == 0 || errno == EEXIST;
+    errno = error;
+    return systemError("cannot open the folder " + path);
+}
+
+// Opens the store's folder one name at a time, never through a symbolic
+// link, so that nobody can redirect it while it is walked. With `create`,
+// makes the missing folders below the existing part, 0700 as the XDG rules
+// ask, each only inside a folder that may be written into. The whole path is
+// walked once, so any path costs one step a name.
+Descriptor openStoreFolder(const Location &location, bool create, std::string &failure)
+{
+    Descriptor folder(open("/", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    std::string path;
+    const std::string names = location.existing + "/" + location.creatable;
+    const size_t creatableFrom = location.existing.size();
+    for (size_t start = 0; folder && start < names.size();) {
+        size_t end = names.find('/', start);
+        if (end == std::string::npos)
+            end = names.size();
+        const std::string name = names.substr(start, end - start);
+        const bool mayCreate = create && start >= creatableFrom;
+        start = end + 1;
+        if (name.empty() || name == ".")
+            continue;
+        const std::string parentPath = path.empty() ? "/" : path;
+        path += "/" + name;
+
+        Descriptor next = openFolderAt(folder.get(), name);
+        if (!next && errno == ENOENT && mayCreate) {
+            failure = untrustedReason(folder.get(), parentPath);
+            if (!failure.empty())
+                return Descriptor();
+            // 0700 whatever the umask: one that takes the owner's bits away
+            // would leave a folder that even we could not enter.
+            const mode_t mask = umask(077);
+            const bool made = mkdirat(folder.get(), name.c_str(), 0700) == 0 || errno == EEXIST;
+            umask(mask);
+            if (!made) {
+                failure = systemError("cannot create the folder " + path);
+                return Descriptor();
+            }
+            next = openFolderAt(folder.get(), name);
+        }
+        if (!next) {
+            failure = errno == ENOENT ? path + " does not exist"
+                                      : unopenableReason(folder.get(), name, path);
+            return Descriptor();
+        }
+        folder = std::move(next);
+    }
+    if (!folder) {
+        failure = systemError("cannot open the folder /");
+        return Descriptor();
+    }
+    failure = untrustedReason(folder.get(), path);
+    return failure.empty() ? std::move(folder) : Descriptor();
 }
 
 bool writeAll(int descriptor, const std::string &bytes)
@@ -62,70 +198,140 @@ bool writeAll(int descriptor, const std::string &bytes)
     return true;
 }
 
-// A new file gets the permissions any new file of this user would get;
-// a replaced one keeps its own.
-mode_t permissionsFor(const std::string &path)
+// What any new file of this user gets. A replaced file of ours keeps its
+// permissions, but never more than that: no bits of another user's file, and
+// no executable, set-id or sticky bits.
+mode_t permissionsFor(int folder)
 {
-    struct stat status;
-    if (stat(path.c_str(), &status) == 0)
-        return status.st_mode & 07777;
     const mode_t mask = umask(0);
     umask(mask);
-    return 0666 & ~mask;
+    const mode_t allowed = 0666 & ~mask;
+    struct stat old;
+    if (fstatat(folder, fileName, &old, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(old.st_mode) &&
+        ownedByUs(old))
+        return old.st_mode & allowed;
+    return allowed;
+}
+
+std::string randomSuffix()
+{
+    static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    unsigned char bytes[6];
+    if (getrandom(bytes, sizeof bytes, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof bytes)) {
+        // Only before the kernel's pool is ready; O_EXCL keeps names apart anyway.
+        timespec now{};
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        for (size_t i = 0; i < sizeof bytes; ++i)
+            bytes[i] = static_cast<unsigned char>((now.tv_nsec >> (5 * i)) ^ getpid());
+    }
+    std::string suffix;
+    for (unsigned char byte : bytes)
+        suffix += letters[byte % (sizeof letters - 1)];
+    return suffix;
+}
+
+// A new file beside the stored one, which nobody else can have made or see
+// half written; its name goes into `name`.
+Descriptor createTemporary(int folder, std::string &name)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = std::string(fileName) + "." + randomSuffix();
+        Descriptor file(openat(folder, name.c_str(),
+                               O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        if (file || errno != EEXIST)
+            return file;
+    }
+    return Descriptor();
 }
 
 }  // namespace
 
 std::string serviceNamePath()
 {
-    // Relative values are invalid by the XDG base directory rules.
-    std::string configHome;
-    if (const char *variable = std::getenv("XDG_CONFIG_HOME"))
-        configHome = variable;
-    if (configHome.empty() || configHome[0] != '/')
-        configHome = homeFolder() + "/.config";
-    return configHome + "/kestrune/service-name";
+    const Location location = storeLocation();
+    if (location.existing.empty())
+        return "~/.config/kestrune/" + std::string(fileName);
+    return (location.existing == "/" ? "" : location.existing) + "/" + location.creatable + "/" +
+           fileName;
 }
 
 std::string storeServiceName(const std::string &name)
 {
-    const std::string path = serviceNamePath();
-    const std::string folder = folderOf(path);
-    if (!makeFolders(folder))
-        return systemError("cannot create the folder " + folder);
+    const Location location = storeLocation();
+    if (!location.failure.empty())
+        return location.failure;
+    std::string failure;
+    const Descriptor folder = openStoreFolder(location, true, failure);
+    if (!folder)
+        return failure;
 
     // Written in full beside the old file, then renamed over it in one step.
-    std::string temporary = path + ".XXXXXX";
-    const int descriptor = mkstemp(temporary.data());
-    if (descriptor < 0)
-        return systemError("cannot create " + temporary);
-    std::string failure;
-    if (fchmod(descriptor, permissionsFor(path)) != 0 || !writeAll(descriptor, name + '\n') ||
-        fsync(descriptor) != 0)
-        failure = systemError("cannot write " + temporary);
-    if (close(descriptor) != 0 && failure.empty())
-        failure = systemError("cannot write " + temporary);
-    if (failure.empty() && rename(temporary.c_str(), path.c_str()) != 0)
-        failure = systemError("cannot replace " + path);
-    if (!failure.empty())
-        unlink(temporary.c_str());
-    return failure;
+    const std::string folderPath = serviceNamePath().substr(0, serviceNamePath().rfind('/'));
+    std::string temporary;
+    Descriptor file = createTemporary(folder.get(), temporary);
+    if (!file)
+        return systemError("cannot create a file in " + folderPath);
+    const std::string temporaryPath = folderPath + "/" + temporary;
+    if (fchmod(file.get(), permissionsFor(folder.get())) != 0 || !writeAll(file.get(), name + '\n') ||
+        fsync(file.get()) != 0)
+        failure = systemError("cannot write " + temporaryPath);
+    if (!file.close() && failure.empty())
+        failure = systemError("cannot write " + temporaryPath);
+    if (failure.empty() && renameat(folder.get(), temporary.c_str(), folder.get(), fileName) != 0)
+        failure = systemError("cannot replace " + serviceNamePath());
+    if (!failure.empty()) {
+        unlinkat(folder.get(), temporary.c_str(), 0);
+        return failure;
+    }
+    // The rename is an entry of the folder: only flushing the folder keeps a
+    // power cut from bringing the old name back.
+    if (fsync(folder.get()) != 0)
+        return systemError("cannot flush the folder " + folderPath);
+    return "";
 }
 
 std::optional<std::string> storedServiceName()
 {
-    std::FILE *file = std::fopen(serviceNamePath().c_str(), "rb");
+    const Location location = storeLocation();
+    std::string failure;
+    if (!location.failure.empty())
+        return std::nullopt;
+    const Descriptor folder = openStoreFolder(location, false, failure);
+    if (!folder)
+        return std::nullopt;
+    // Without blocking: a FIFO put in its place must not hang the tool.
+    const Descriptor file(
+        openat(folder.get(), fileName, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (!file)
         return std::nullopt;
-    std::string name;
-    char chunk[4096];
-    for (size_t count; (count = std::fread(chunk, 1, sizeof chunk, file)) > 0;)
-        name.append(chunk, count);
-    const bool failed = std::ferror(file);
-    std::fclose(file);
-    if (failed)
+    return readStoredName(file.get());
+}
+
+std::optional<std::string> readStoredName(int file)
+{
+    // A device, a FIFO, another user's file or a second name of some other
+    // file is not a stored name, whatever it holds.
+    struct stat status;
+    char bytes[storedNameLimit + 1];
+    if (fstat(file, &status) != 0 || !S_ISREG(status.st_mode) || status.st_nlink != 1 ||
+        !ownedByUs(status) || status.st_size > static_cast<off_t>(sizeof bytes))
         return std::nullopt;
+
+    size_t count = 0;
+    while (count < sizeof bytes) {
+        const ssize_t got = read(file, bytes + count, sizeof bytes - count);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return std::nullopt;
+        if (got == 0)
+            break;
+        count += static_cast<size_t>(got);
+    }
+    std::string name(bytes, count);
     if (!name.empty() && name.back() == '\n')
         name.pop_back();
+    if (name.size() > storedNameLimit)
+        return std::nullopt;
     return name;
 }

@@ -1,6 +1,6 @@
 // The one place where the desktop stand-in picks its user interface: windows
-// when a display is named and reachable, the terminal otherwise. Decided once,
-// before any toolkit starts.
+// when a display is named and can show them, the terminal otherwise. Decided
+// once, before any toolkit starts.
 #include "display_access.h"
 #include "terminal_platform.h"
 #include "window_module_loader.h"
@@ -9,13 +9,14 @@
 
 namespace {
 
-Platform *chosenPlatform()
+Platform *chosenPlatform(int argc, char **argv)
 {
     static TerminalPlatform terminal;
-    if (!displayNamed())
+    const DisplayCheck display = checkDisplay(argc, argv);
+    if (!display.named)
         return &terminal;
 
-    std::string failure = unreachableDisplayReason();
+    std::string failure = display.unusableReason;
     Platform *window = failure.empty() ? loadWindowPlatform(failure) : nullptr;
     if (!window) {
         std::fprintf(stderr, "kestrune: %s; using the terminal\n", failure.c_str());
@@ -26,8 +27,8 @@ Platform *chosenPlatform()
 
 }  // namespace
 
-Platform &systemPlatform()
+Platform &systemPlatform(int argc, char **argv)
 {
-    static Platform *const platform = chosenPlatform();
+    static Platform *const platform = chosenPlatform(argc, argv);
     return *platform;
 }

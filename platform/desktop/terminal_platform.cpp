@@ -2,8 +2,12 @@
 
 #include "utf8_repair.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <poll.h>
 #include <string>
 #include <unistd.h>
 
@@ -13,25 +17,66 @@ namespace {
 // line is read and dropped so that memory stays bounded whatever comes in.
 constexpr size_t maxKeptLineBytes = 64 * 1024;
 
-// Reads one line from standard input without its "\n" or "\r\n". Returns
-// false at end of input before any byte.
-bool readLine(std::string &line)
-{
-    line.clear();
-    int c = std::getchar();
-    if (c == EOF)
-        return false;
-    for (; c != EOF && c != '\n'; c = std::getchar()) {
-        if (line.size() < maxKeptLineBytes)
-            line += static_cast<char>(c);
+// Standard input, read straight from its descriptor: one that was left
+// non-blocking is waited on rather than taken for ended, and a read error is
+// told rather than taken silently for the end of input.
+class StandardInput {
+public:
+    // One line without its "\n" or "\r\n". Returns false at the end of
+    // input (or after a read error) before any byte of a line.
+    bool readLine(std::string &line)
+    {
+        line.clear();
+        bool any = false;
+        while (next < pending.size() || refill()) {
+            any = true;
+            const size_t newline = pending.find('\n', next);
+            const size_t end = newline == std::string::npos ? pending.size() : newline;
+            line.append(pending, next, std::min(end - next, maxKeptLineBytes - line.size()));
+            next = end == pending.size() ? end : end + 1;
+            if (newline != std::string::npos)
+                break;
+        }
+        if (!any)
+            return false;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        // Answers piped in are not echoed; keep each prompt on its own line.
+        if (!isatty(STDIN_FILENO))
+            std::fputc('\n', stderr);
+        return true;
     }
-    if (!line.empty() && line.back() == '\r')
-        line.pop_back();
-    // Answers piped in are not echoed; keep each prompt on its own line.
-    if (!isatty(STDIN_FILENO))
-        std::fputc('\n', stderr);
-    return true;
-}
+
+private:
+    bool refill()
+    {
+        char chunk[4096];
+        for (;;) {
+            const ssize_t count = read(STDIN_FILENO, chunk, sizeof chunk);
+            if (count > 0) {
+                pending.assign(chunk, static_cast<size_t>(count));
+                next = 0;
+                return true;
+            }
+            if (count == 0)
+                return false;
+            if (errno == EINTR)
+                continue;
+            if (errno == EAGAIN || errno == EWOULDBLOCK) {
+                pollfd input{STDIN_FILENO, POLLIN, 0};
+                poll(&input, 1, -1);
+                continue;
+            }
+            std::fprintf(stderr, "kestrune: cannot read standard input: %s\n", std::strerror(errno));
+            return false;
+        }
+    }
+
+    std::string pending;  // read, and from `next` on not handed out yet
+    size_t next = 0;
+};
+
+StandardInput standardInput;
 
 bool isYes(const std::string &answer)
 {
@@ -64,7 +109,7 @@ public:
     void readEntry()
     {
         std::string line;
-        if (!readLine(line)) {
+        if (!standardInput.readLine(line)) {
             std::fputc('\n', stderr);
             code = 0;
             return;
@@ -125,7 +170,7 @@ public:
         }
         std::fprintf(stderr, "%s — %s [y/N] ", caption.c_str(), text.c_str());
         std::string answer;
-        if (!readLine(answer)) {
+        if (!standardInput.readLine(answer)) {
             std::fputc('\n', stderr);
             return 0;
         }

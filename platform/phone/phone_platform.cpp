@@ -146,7 +146,7 @@ PhonePlatform phonePlatform;
 
 }  // namespace
 
-Platform &systemPlatform()
+Platform &systemPlatform(int, char **)
 {
     return phonePlatform;
 }

@@ -2,7 +2,36 @@
 
 #include "window_capture_dialog.h"
 
-WindowApplication::WindowApplication(int &argc, char **argv) : application(argc, argv) {}
+#include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
+
+namespace {
+
+// Whether the capture dialog's event loop is running.
+bool capturing = false;
+
+// Qt ends the process with exit(1) when its display connection breaks, and 1
+// would tell the caller that the name was applied. While the name is being
+// asked for, nothing has been changed yet: end as a capture closed without an
+// answer does, with 0, as the terminal does when its input ends.
+void whenExitingWhileCapturing()
+{
+    if (!capturing)
+        return;
+    std::fputs("kestrune: the display went away while asking for the operator name; "
+               "nothing was changed\n",
+               stderr);
+    _exit(0);
+}
+
+}  // namespace
+
+WindowApplication::WindowApplication(int &argc, char **argv) : application(argc, argv)
+{
+    static const bool watchingExit = std::atexit(whenExitingWhileCapturing) == 0;
+    (void)watchingExit;
+}
 
 void WindowApplication::setMainWidget(CaptureDialog *dialog)
 {
@@ -13,5 +42,8 @@ void WindowApplication::setMainWidget(CaptureDialog *dialog)
 
 int WindowApplication::exec()
 {
-    return application.exec();
+    capturing = true;
+    const int status = application.exec();
+    capturing = false;
+    return status;
 }

@@ -8,9 +8,9 @@ WindowMessageDialog::WindowMessageDialog(const QString &caption, const QString &
     if (type == questionDialog) {
         box.setIcon(QMessageBox::Question);
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        // Enter answers yes, as it accepts in every dialog; Esc and closing
-        // the window answer no.
-        box.setDefaultButton(QMessageBox::Yes);
+        // A yes kills every process named phone: Enter, like Esc and closing
+        // the window, answers no, as [y/N] does at the terminal.
+        box.setDefaultButton(QMessageBox::No);
         box.setEscapeButton(QMessageBox::No);
     } else {
         // Any type the framework might add is shown as a notice.

@@ -109,6 +109,10 @@ ZLineEdit *ZSingleCaptureDlg::getLineEdit()
 
 QString ZSingleCaptureDlg::getResultText()
 {
+    if (phoneScript().nullText) {
+        recordCall("ZSingleCaptureDlg::getResultText() -> null QString");
+        return QString();
+    }
     const std::string &text = phoneScript().enteredText;
     recordCall("ZSingleCaptureDlg::getResultText() -> " + quoted(text.c_str()));
     return QString(newSimulatedText("QString", text));

@@ -3,8 +3,20 @@
 // and no test may run the refresh command for real.
 #include "simulated_phone.h"
 
+#include <signal.h>
 #include <stdlib.h>
 #include <unistd.h>
+
+namespace {
+
+const char *disposition(int signal)
+{
+    struct sigaction action;
+    sigaction(signal, nullptr, &action);
+    return action.sa_handler == SIG_IGN ? "ignored" : action.sa_handler == SIG_DFL ? "default" : "caught";
+}
+
+}  // namespace
 
 uid_t getuid() __THROW
 {
@@ -12,8 +24,10 @@ uid_t getuid() __THROW
     return static_cast<uid_t>(phoneScript().realUserId);
 }
 
+// With the signal dispositions the command's shell would inherit.
 int system(const char *command)
 {
-    recordCall("system(" + quoted(command) + ")");
+    recordCall("system(" + quoted(command) + ") [SIGHUP " + disposition(SIGHUP) + ", SIGPIPE " +
+               disposition(SIGPIPE) + "]");
     return 0;
 }

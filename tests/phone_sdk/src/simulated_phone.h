@@ -11,6 +11,7 @@ struct PhoneScript {
     int realUserId = 0;
     int captureResult = 1;     // the capture dialog's result code; 0: cancelled
     std::string enteredText;   // UTF-8, as the dialog hands it over
+    bool nullText = false;     // the dialog hands over the toolkit's null string instead
     int messageResult = 0;     // what each message dialog's exec() gives; 1: yes
 };
 

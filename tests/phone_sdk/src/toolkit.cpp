@@ -69,12 +69,16 @@ QString QString::fromUtf8(const char *utf8, int length)
     return QString(newSimulatedText("QString", bytes));
 }
 
-// The simulated QString keeps the UTF-8 bytes it was made from.
+// The simulated QString keeps the UTF-8 bytes it was made from. A null
+// string gives a null byte string, whose data() is null.
 QCString QString::utf8() const
 {
-    const std::string bytes = text ? text->bytes : std::string();
-    recordCall("QString::utf8() on " + quoted(bytes.c_str()));
-    return QCString(newSimulatedText("QCString", bytes));
+    if (!text) {
+        recordCall("QString::utf8() on null QString");
+        return QCString();
+    }
+    recordCall("QString::utf8() on " + quoted(text->bytes.c_str()));
+    return QCString(newSimulatedText("QCString", text->bytes));
 }
 
 namespace {

@@ -1,0 +1,18 @@
+#include "standard_streams.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <stdio.h>
+#include <unistd.h>
+
+void prepareStandardStreams()
+{
+    for (int descriptor = STDIN_FILENO; descriptor <= STDERR_FILENO; ++descriptor) {
+        // open() takes the lowest free number, which is this one.
+        if (fcntl(descriptor, F_GETFD) == -1 && errno == EBADF)
+            open("/dev/null", descriptor == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+    }
+    setvbuf(stdout, 0, _IOLBF, BUFSIZ);
+    signal(SIGPIPE, SIG_IGN);
+}

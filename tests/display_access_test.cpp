@@ -1,0 +1,140 @@
+// Which display the stand-in finds usable, from the environment and the
+// toolkit's options on the command line, without any display running: X11
+// displays that do answer are tried by the end-to-end window runs.
+#include "display_access.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+const char *const displayVariables[] = {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_RUNTIME_DIR"};
+
+struct DisplayCase {
+    const char *name;
+    std::vector<std::string> environment;  // NAME=value, the rest unset
+    std::vector<std::string> arguments;    // after the program's name
+    bool named;
+    std::string reason;  // part of the reason; empty: none at all
+};
+
+void PrintTo(const DisplayCase &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
+// A runtime folder with a socket that accepts connections, as a Wayland
+// compositor's does: enough for the check, which only connects.
+class FakeCompositor {
+public:
+    FakeCompositor()
+    {
+        char folderTemplate[] = "/tmp/kestrune-runtime-XXXXXX";
+        folder = mkdtemp(folderTemplate);
+        listening = socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const std::string path = folder + "/wayland-test";
+        path.copy(address.sun_path, sizeof address.sun_path - 1);
+        bind(listening, reinterpret_cast<sockaddr *>(&address), sizeof address);
+        listen(listening, 8);
+    }
+    ~FakeCompositor()
+    {
+        close(listening);
+        unlink((folder + "/wayland-test").c_str());
+        rmdir(folder.c_str());
+    }
+    std::string folder;
+
+private:
+    int listening;
+};
+
+class Display : public testing::TestWithParam<DisplayCase> {
+protected:
+    static void SetUpTestSuite() { compositor = new FakeCompositor; }
+    static void TearDownTestSuite() { delete compositor; }
+    static FakeCompositor *compositor;
+};
+
+FakeCompositor *Display::compositor = nullptr;
+
+const bool qtWaylandInstalled = [] {
+    struct stat status;
+    return stat(KESTRUNE_QT_PLUGINS_DIR "/platforms/libqwayland-generic.so", &status) == 0;
+}();
+
+TEST_P(Display, isUsableOrSaysWhy)
+{
+    const DisplayCase &row = GetParam();
+    for (const char *variable : displayVariables)
+        unsetenv(variable);
+    for (const std::string &setting : row.environment) {
+        std::string value = setting.substr(setting.find('=') + 1);
+        if (value == "$runtime")
+            value = compositor->folder;
+        setenv(setting.substr(0, setting.find('=')).c_str(), value.c_str(), 1);
+    }
+    std::vector<std::string> arguments = {"kestrune"};
+    arguments.insert(arguments.end(), row.arguments.begin(), row.arguments.end());
+    std::vector<char *> argv;
+    for (std::string &argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+
+    const DisplayCheck check = checkDisplay(static_cast<int>(arguments.size()), argv.data());
+
+    EXPECT_EQ(check.named, row.named);
+    if (row.reason.empty()) {
+        EXPECT_EQ(check.unusableReason, "");
+    } else {
+        EXPECT_NE(check.unusableReason.find(row.reason), std::string::npos) << check.unusableReason;
+    }
+}
+
+// With Qt's Wayland platform installed the fake compositor is usable, and Qt
+// is pinned to it; without, the reason names the package to install.
+const std::string waylandAnswers = qtWaylandInstalled ? "" : "qt6-wayland";
+
+INSTANTIATE_TEST_SUITE_P(
+    EnvironmentAndOptions, Display,
+    testing::Values(
+        DisplayCase{"nothingNamed", {}, {}, false, ""},
+        DisplayCase{"emptyVariablesNameNothing", {"DISPLAY=", "QT_QPA_PLATFORM="}, {}, false, ""},
+        DisplayCase{"noXServer", {"DISPLAY=:65000"}, {}, true, "no X server runs at display :65000"},
+        DisplayCase{"remoteX", {"DISPLAY=127.0.0.1:99"}, {}, true, "cannot open the X display 127.0.0.1:99"},
+        DisplayCase{"xcbWithOptionsAndNoServer", {"DISPLAY=:65000", "QT_QPA_PLATFORM=xcb:nograb"}, {}, true,
+                    "QT_QPA_PLATFORM=xcb: no X server runs"},
+        DisplayCase{"xcbWithoutDisplay", {"QT_QPA_PLATFORM=xcb"}, {}, true, "DISPLAY is not set"},
+        DisplayCase{"unknownPlatform", {"QT_QPA_PLATFORM=nope"}, {}, true, "Qt has no platform \"nope\""},
+        DisplayCase{"offscreen", {"QT_QPA_PLATFORM=offscreen"}, {}, true, "offscreen shows no window"},
+        DisplayCase{"minimal", {"QT_QPA_PLATFORM=minimal"}, {}, true, "minimal shows no window"},
+        // Qt skips what it has not and starts the first it has.
+        DisplayCase{"unknownThenOffscreen", {"QT_QPA_PLATFORM=nope;offscreen;xcb"}, {}, true,
+                    "offscreen shows no window"},
+        DisplayCase{"optionWinsOverVariable", {"QT_QPA_PLATFORM=xcb"}, {"-platform", "offscreen"}, true,
+                    "-platform offscreen shows no window"},
+        DisplayCase{"doubleDashOption", {}, {"0", "--platform", "x"}, true, "-platform x: Qt has no platform"},
+        DisplayCase{"displayOption", {}, {"0", "-display", ":65001"}, true, "display :65001"},
+        DisplayCase{"optionWithoutValue", {}, {"-platform"}, false, ""},
+        DisplayCase{"valueOfAnotherOption", {}, {"-qwindowtitle", "-platform", "x"}, false, ""},
+        DisplayCase{"waylandWithoutRuntimeFolder", {"WAYLAND_DISPLAY=wayland-test"}, {}, true,
+                    "XDG_RUNTIME_DIR is not set"},
+        DisplayCase{"noCompositor", {"WAYLAND_DISPLAY=wayland-none", "XDG_RUNTIME_DIR=$runtime"}, {}, true,
+                    "no Wayland compositor answers at"},
+        DisplayCase{"compositorAnswers", {"WAYLAND_DISPLAY=wayland-test", "XDG_RUNTIME_DIR=$runtime"}, {},
+                    true, waylandAnswers},
+        DisplayCase{"compositorAnswersAsChosen",
+                    {"WAYLAND_DISPLAY=wayland-test", "XDG_RUNTIME_DIR=$runtime", "QT_QPA_PLATFORM=nope;wayland"},
+                    {}, true, waylandAnswers}),
+    [](const testing::TestParamInfo<DisplayCase> &info) { return std::string(info.param.name); });
+
+}  // namespace
