@@ -1,12 +1,14 @@
 #include "window_platform.h"
 
 #include "service_name_store.h"
+#include "toolkit_environment.h"
 #include "window_application.h"
 #include "window_capture_dialog.h"
 #include "window_message_dialog.h"
 
 Application *WindowPlatform::createApplication(int &argc, char **argv)
 {
+    prepareToolkitEnvironment();
     return new WindowApplication(argc, argv);
 }
 
