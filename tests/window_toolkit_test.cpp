@@ -1,10 +1,13 @@
-// What the window module tells Qt, on the offscreen platform: the session
-// bus it is left to find.
+// What the window module tells Qt and takes from it, on the offscreen
+// platform: the session bus it is left to find, and the buttons' icons.
 #include "toolkit_environment.h"
 #include "window_platform.h"
 
 #include <QApplication>
 #include <QFile>
+#include <QImage>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -16,6 +19,10 @@
 #include <memory>
 
 namespace {
+
+const QStyle::StandardPixmap buttonPixmaps[] = {
+    QStyle::SP_DialogOkButton, QStyle::SP_DialogCancelButton, QStyle::SP_DialogYesButton,
+    QStyle::SP_DialogNoButton};
 
 // What may lie at $XDG_RUNTIME_DIR/bus.
 enum class BusEntry { nothing, ourSocket, othersSocket, linkToOurSocket, file, folder };
@@ -50,14 +57,135 @@ QByteArray variable(const char *name)
     return qEnvironmentVariableIsSet(name) ? qgetenv(name) : QByteArray();
 }
 
+// The image format plugins mapped into this process.
+QStringList loadedImagePlugins()
+{
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    if (!maps.open(QIODevice::ReadOnly))
+        return {QStringLiteral("(cannot read /proc/self/maps)")};
+    QStringList plugins;
+    for (const QByteArray &line : maps.readAll().split('\n')) {
+        if (line.contains("/imageformats/"))
+            plugins << QString::fromLocal8Bit(line.mid(line.indexOf('/')));
+    }
+    plugins.removeDuplicates();
+    return plugins;
+}
+
+QImage drawn(const QIcon &icon, int size, QIcon::Mode mode)
+{
+    return icon.pixmap(QSize(size, size), qApp->devicePixelRatio(), mode).toImage();
+}
+
 }  // namespace
 
 class WindowToolkitTest : public QObject {
     Q_OBJECT
 private slots:
+    // First: a plugin, once loaded by any test, stays.
+    void buttonIconsLoadNoImagePlugin();
+    void buttonIconsLookAsTheStyleDrawsThem_data();
+    void buttonIconsLookAsTheStyleDrawsThem();
+    void iconThemeStillServesItsOwn_data();
+    void iconThemeStillServesItsOwn();
     void sessionBus_data();
     void sessionBus();
+
+private:
+    std::unique_ptr<QStyle> plainStyle{QStyleFactory::create(QStringLiteral("fusion"))};
 };
+
+void WindowToolkitTest::buttonIconsLoadNoImagePlugin()
+{
+    for (const QStyle::StandardPixmap pixmap : buttonPixmaps)
+        drawn(QApplication::style()->standardIcon(pixmap), 16, QIcon::Normal);
+    QCOMPARE(loadedImagePlugins(), QStringList());
+
+    // The check above can see a plugin: the style on its own loads them.
+    drawn(plainStyle->standardIcon(QStyle::SP_DialogOkButton), 16, QIcon::Normal);
+    if (loadedImagePlugins().isEmpty())
+        QSKIP("no image format plugin is installed here");
+}
+
+void WindowToolkitTest::buttonIconsLookAsTheStyleDrawsThem_data()
+{
+    QTest::addColumn<QStyle::StandardPixmap>("pixmap");
+    QTest::addColumn<QIcon::Mode>("mode");
+
+    const struct { QStyle::StandardPixmap pixmap; const char *name; } buttons[] = {
+        {QStyle::SP_DialogOkButton, "OK"}, {QStyle::SP_DialogCancelButton, "Cancel"},
+        {QStyle::SP_DialogYesButton, "Yes"}, {QStyle::SP_DialogNoButton, "No"}};
+    const struct { QIcon::Mode mode; const char *name; } modes[] = {
+        {QIcon::Normal, "normal"}, {QIcon::Disabled, "disabled"}, {QIcon::Active, "active"}};
+    for (const auto &button : buttons) {
+        for (const auto &mode : modes)
+            QTest::addRow("%s, %s", button.name, mode.name) << button.pixmap << mode.mode;
+    }
+}
+
+// At the size a dialog's button draws it, on this screen's scale (ctest runs
+// this once more at three times the scale, where the largest image is used).
+void WindowToolkitTest::buttonIconsLookAsTheStyleDrawsThem()
+{
+    QFETCH(QStyle::StandardPixmap, pixmap);
+    QFETCH(QIcon::Mode, mode);
+
+    const int size = QApplication::style()->pixelMetric(QStyle::PM_ButtonIconSize);
+    const QImage ours = drawn(QApplication::style()->standardIcon(pixmap), size, mode);
+    const QImage plain = drawn(plainStyle->standardIcon(pixmap), size, mode);
+    QVERIFY(!plain.isNull());
+    QCOMPARE(ours.size(), plain.size());
+    QCOMPARE(ours.devicePixelRatio(), plain.devicePixelRatio());
+    QVERIFY(ours == plain);
+}
+
+void WindowToolkitTest::iconThemeStillServesItsOwn_data()
+{
+    QTest::addColumn<QStringList>("themeIcons");
+
+    QTest::newRow("theme without button icons") << QStringList{"dialog-question"};
+    QTest::newRow("theme with dialog-ok") << QStringList{"dialog-ok"};
+    QTest::newRow("theme with dialog-cancel") << QStringList{"dialog-cancel"};
+    QTest::newRow("theme with process-stop only") << QStringList{"process-stop"};
+    QTest::newRow("theme with all three") << QStringList{"dialog-ok", "dialog-cancel", "process-stop"};
+}
+
+// Whichever icon the style takes from the desktop's theme, the window's
+// style takes too; where the theme has none, both draw Qt's own.
+void WindowToolkitTest::iconThemeStillServesItsOwn()
+{
+    QFETCH(QStringList, themeIcons);
+
+    QTemporaryDir themes;
+    QVERIFY(themes.isValid());
+    // A new theme name each row: Qt keeps what it found in a theme.
+    static int row = 0;
+    const QString theme = QStringLiteral("probe%1").arg(++row);
+    const QString folder = themes.path() + "/" + theme + "/16x16/actions";
+    QVERIFY(QDir().mkpath(folder));
+    QFile index(themes.path() + "/" + theme + "/index.theme");
+    QVERIFY(index.open(QIODevice::WriteOnly));
+    index.write("[Icon Theme]\nName=Probe\nDirectories=16x16/actions\n\n"
+                "[16x16/actions]\nSize=16\nType=Fixed\n");
+    index.close();
+    QImage image(16, 16, QImage::Format_ARGB32);
+    image.fill(Qt::red);
+    for (const QString &name : themeIcons)
+        QVERIFY(image.save(folder + "/" + name + ".png"));
+
+    const QStringList searchPaths = QIcon::themeSearchPaths();
+    const QString themeName = QIcon::themeName();
+    QIcon::setThemeSearchPaths({themes.path()});
+    QIcon::setThemeName(theme);
+    for (const QStyle::StandardPixmap pixmap : buttonPixmaps) {
+        const QIcon ours = QApplication::style()->standardIcon(pixmap);
+        const QIcon plain = plainStyle->standardIcon(pixmap);
+        QCOMPARE(ours.name(), plain.name());
+        QVERIFY(drawn(ours, 16, QIcon::Normal) == drawn(plain, 16, QIcon::Normal));
+    }
+    QIcon::setThemeSearchPaths(searchPaths);
+    QIcon::setThemeName(themeName);
+}
 
 void WindowToolkitTest::sessionBus_data()
 {

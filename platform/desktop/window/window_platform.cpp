@@ -1,5 +1,6 @@
 #include "window_platform.h"
 
+#include "button_icon_style.h"
 #include "service_name_store.h"
 #include "toolkit_environment.h"
 #include "window_application.h"
@@ -9,7 +10,9 @@
 Application *WindowPlatform::createApplication(int &argc, char **argv)
 {
     prepareToolkitEnvironment();
-    return new WindowApplication(argc, argv);
+    Application *application = new WindowApplication(argc, argv);
+    QApplication::setStyle(new ButtonIconStyle);
+    return application;
 }
 
 MessageDialog *WindowPlatform::createMessageDialog(const char *caption, const char *text,
