@@ -4,6 +4,7 @@
 #include "window_platform.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QStyle>
@@ -24,40 +25,35 @@ const QStyle::StandardPixmap buttonPixmaps[] = {
     QStyle::SP_DialogOkButton, QStyle::SP_DialogCancelButton, QStyle::SP_DialogYesButton,
     QStyle::SP_DialogNoButton};
 
-// What may lie at $XDG_RUNTIME_DIR/bus.
-enum class BusEntry { nothing, ourSocket, othersSocket, linkToOurSocket, file, folder };
-
 bool makeSocket(const QString &path)
 {
     const QByteArray name = QFile::encodeName(path);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    if (size_t(name.size()) >= sizeof address.sun_path)
-        return false;
-    std::memcpy(address.sun_path, name.constData(), name.size());
+    std::memcpy(address.sun_path, name.constData(), qMin(size_t(name.size()), sizeof address.sun_path - 1));
     const int socketFd = socket(AF_UNIX, SOCK_STREAM, 0);
-    const bool made = socketFd >= 0 && bind(socketFd, reinterpret_cast<sockaddr *>(&address),
-                                            sizeof address) == 0;
-    if (socketFd >= 0)
-        close(socketFd);
+    const bool made = bind(socketFd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+    close(socketFd);
     return made;
 }
 
-// Sets or, for a null value, removes an environment variable.
-void setVariable(const char *name, const QByteArray &value)
+// A theme at `folder` with a 16-pixel red icon under each of `names`.
+bool makeIconTheme(const QString &folder, const QStringList &names)
 {
-    if (value.isNull())
-        qunsetenv(name);
-    else
-        qputenv(name, value);
+    QFile index(folder + "/index.theme");
+    if (!QDir().mkpath(folder + "/16x16/actions") || !index.open(QIODevice::WriteOnly))
+        return false;
+    index.write("[Icon Theme]\nName=Probe\nDirectories=16x16/actions\n\n"
+                "[16x16/actions]\nSize=16\nType=Fixed\n");
+    QImage image(16, 16, QImage::Format_ARGB32);
+    image.fill(Qt::red);
+    for (const QString &name : names) {
+        if (!image.save(folder + "/16x16/actions/" + name + ".png"))
+            return false;
+    }
+    return true;
 }
 
-QByteArray variable(const char *name)
-{
-    return qEnvironmentVariableIsSet(name) ? qgetenv(name) : QByteArray();
-}
-
-// The image format plugins mapped into this process.
 QStringList loadedImagePlugins()
 {
     QFile maps(QStringLiteral("/proc/self/maps"));
@@ -72,9 +68,11 @@ QStringList loadedImagePlugins()
     return plugins;
 }
 
-QImage drawn(const QIcon &icon, int size, QIcon::Mode mode)
+// As a dialog's button draws it, on this screen's scale.
+QImage drawn(const QIcon &icon)
 {
-    return icon.pixmap(QSize(size, size), qApp->devicePixelRatio(), mode).toImage();
+    const int size = QApplication::style()->pixelMetric(QStyle::PM_ButtonIconSize);
+    return icon.pixmap(QSize(size, size), qApp->devicePixelRatio()).toImage();
 }
 
 }  // namespace
@@ -84,10 +82,8 @@ class WindowToolkitTest : public QObject {
 private slots:
     // First: a plugin, once loaded by any test, stays.
     void buttonIconsLoadNoImagePlugin();
-    void buttonIconsLookAsTheStyleDrawsThem_data();
-    void buttonIconsLookAsTheStyleDrawsThem();
-    void iconThemeStillServesItsOwn_data();
-    void iconThemeStillServesItsOwn();
+    void buttonIcons_data();
+    void buttonIcons();
     void sessionBus_data();
     void sessionBus();
 
@@ -98,114 +94,66 @@ private:
 void WindowToolkitTest::buttonIconsLoadNoImagePlugin()
 {
     for (const QStyle::StandardPixmap pixmap : buttonPixmaps)
-        drawn(QApplication::style()->standardIcon(pixmap), 16, QIcon::Normal);
+        drawn(QApplication::style()->standardIcon(pixmap));
     QCOMPARE(loadedImagePlugins(), QStringList());
 
     // The check above can see a plugin: the style on its own loads them.
-    drawn(plainStyle->standardIcon(QStyle::SP_DialogOkButton), 16, QIcon::Normal);
+    drawn(plainStyle->standardIcon(QStyle::SP_DialogOkButton));
     if (loadedImagePlugins().isEmpty())
         QSKIP("no image format plugin is installed here");
 }
 
-void WindowToolkitTest::buttonIconsLookAsTheStyleDrawsThem_data()
+void WindowToolkitTest::buttonIcons_data()
 {
-    QTest::addColumn<QStyle::StandardPixmap>("pixmap");
-    QTest::addColumn<QIcon::Mode>("mode");
+    QTest::addColumn<QStringList>("themeIcons");  // none: no icon theme at all
 
-    const struct { QStyle::StandardPixmap pixmap; const char *name; } buttons[] = {
-        {QStyle::SP_DialogOkButton, "OK"}, {QStyle::SP_DialogCancelButton, "Cancel"},
-        {QStyle::SP_DialogYesButton, "Yes"}, {QStyle::SP_DialogNoButton, "No"}};
-    const struct { QIcon::Mode mode; const char *name; } modes[] = {
-        {QIcon::Normal, "normal"}, {QIcon::Disabled, "disabled"}, {QIcon::Active, "active"}};
-    for (const auto &button : buttons) {
-        for (const auto &mode : modes)
-            QTest::addRow("%s, %s", button.name, mode.name) << button.pixmap << mode.mode;
-    }
-}
-
-// At the size a dialog's button draws it, on this screen's scale (ctest runs
-// this once more at three times the scale, where the largest image is used).
-void WindowToolkitTest::buttonIconsLookAsTheStyleDrawsThem()
-{
-    QFETCH(QStyle::StandardPixmap, pixmap);
-    QFETCH(QIcon::Mode, mode);
-
-    const int size = QApplication::style()->pixelMetric(QStyle::PM_ButtonIconSize);
-    const QImage ours = drawn(QApplication::style()->standardIcon(pixmap), size, mode);
-    const QImage plain = drawn(plainStyle->standardIcon(pixmap), size, mode);
-    QVERIFY(!plain.isNull());
-    QCOMPARE(ours.size(), plain.size());
-    QCOMPARE(ours.devicePixelRatio(), plain.devicePixelRatio());
-    QVERIFY(ours == plain);
-}
-
-void WindowToolkitTest::iconThemeStillServesItsOwn_data()
-{
-    QTest::addColumn<QStringList>("themeIcons");
-
-    QTest::newRow("theme without button icons") << QStringList{"dialog-question"};
-    QTest::newRow("theme with dialog-ok") << QStringList{"dialog-ok"};
-    QTest::newRow("theme with dialog-cancel") << QStringList{"dialog-cancel"};
-    QTest::newRow("theme with process-stop only") << QStringList{"process-stop"};
+    QTest::newRow("no icon theme") << QStringList();
     QTest::newRow("theme with all three") << QStringList{"dialog-ok", "dialog-cancel", "process-stop"};
+    QTest::newRow("theme with process-stop only") << QStringList{"process-stop"};
 }
 
-// Whichever icon the style takes from the desktop's theme, the window's
-// style takes too; where the theme has none, both draw Qt's own.
-void WindowToolkitTest::iconThemeStillServesItsOwn()
+// Whatever the plain style draws a button's icon from, Qt's own images or
+// the desktop's icon theme, the window's style draws the same. ctest runs
+// this once more at three times the scale, where Qt's largest image is used.
+void WindowToolkitTest::buttonIcons()
 {
     QFETCH(QStringList, themeIcons);
 
     QTemporaryDir themes;
     QVERIFY(themes.isValid());
-    // A new theme name each row: Qt keeps what it found in a theme.
+    // A new name each row: Qt keeps what it once found in a theme.
     static int row = 0;
-    const QString theme = QStringLiteral("probe%1").arg(++row);
-    const QString folder = themes.path() + "/" + theme + "/16x16/actions";
-    QVERIFY(QDir().mkpath(folder));
-    QFile index(themes.path() + "/" + theme + "/index.theme");
-    QVERIFY(index.open(QIODevice::WriteOnly));
-    index.write("[Icon Theme]\nName=Probe\nDirectories=16x16/actions\n\n"
-                "[16x16/actions]\nSize=16\nType=Fixed\n");
-    index.close();
-    QImage image(16, 16, QImage::Format_ARGB32);
-    image.fill(Qt::red);
-    for (const QString &name : themeIcons)
-        QVERIFY(image.save(folder + "/" + name + ".png"));
-
-    const QStringList searchPaths = QIcon::themeSearchPaths();
-    const QString themeName = QIcon::themeName();
+    const QString theme = themeIcons.isEmpty() ? QString() : QStringLiteral("probe%1").arg(++row);
+    if (!theme.isEmpty())
+        QVERIFY(makeIconTheme(themes.path() + "/" + theme, themeIcons));
     QIcon::setThemeSearchPaths({themes.path()});
     QIcon::setThemeName(theme);
+
     for (const QStyle::StandardPixmap pixmap : buttonPixmaps) {
         const QIcon ours = QApplication::style()->standardIcon(pixmap);
         const QIcon plain = plainStyle->standardIcon(pixmap);
         QCOMPARE(ours.name(), plain.name());
-        QVERIFY(drawn(ours, 16, QIcon::Normal) == drawn(plain, 16, QIcon::Normal));
+        QVERIFY(!drawn(plain).isNull());
+        QVERIFY(drawn(ours) == drawn(plain));
     }
-    QIcon::setThemeSearchPaths(searchPaths);
-    QIcon::setThemeName(themeName);
 }
 
 void WindowToolkitTest::sessionBus_data()
 {
     QTest::addColumn<QByteArray>("address");  // null: not set
     QTest::addColumn<bool>("runtimeFolderSet");
-    QTest::addColumn<BusEntry>("entry");
+    QTest::addColumn<QString>("busEntry");    // what lies at $XDG_RUNTIME_DIR/bus
     QTest::addColumn<bool>("reachable");
 
-    const QByteArray unset, given("unix:path=/run/user/1000/bus");
-    QTest::newRow("address given") << given << false << BusEntry::nothing << true;
-    QTest::newRow("address given, nothing in the runtime folder") << given << true << BusEntry::nothing << true;
-    QTest::newRow("no address, no runtime folder") << unset << false << BusEntry::nothing << false;
-    QTest::newRow("empty address counts as none") << QByteArray("") << false << BusEntry::nothing << false;
-    QTest::newRow("our socket") << unset << true << BusEntry::ourSocket << true;
-    QTest::newRow("empty address, our socket") << QByteArray("") << true << BusEntry::ourSocket << true;
-    QTest::newRow("another user's socket") << unset << true << BusEntry::othersSocket << false;
-    QTest::newRow("a link to our socket") << unset << true << BusEntry::linkToOurSocket << false;
-    QTest::newRow("a file") << unset << true << BusEntry::file << false;
-    QTest::newRow("a folder") << unset << true << BusEntry::folder << false;
-    QTest::newRow("nothing in the runtime folder") << unset << true << BusEntry::nothing << false;
+    const QByteArray unset, empty("");
+    QTest::newRow("address given") << QByteArray("unix:path=/run/user/1000/bus") << false << "" << true;
+    QTest::newRow("no address, no runtime folder") << unset << false << "" << false;
+    QTest::newRow("empty address counts as none") << empty << false << "" << false;
+    QTest::newRow("our socket") << unset << true << "socket" << true;
+    QTest::newRow("another user's socket") << unset << true << "others' socket" << false;
+    QTest::newRow("a link to our socket") << unset << true << "link" << false;
+    QTest::newRow("a file") << unset << true << "file" << false;
+    QTest::newRow("nothing in the runtime folder") << unset << true << "" << false;
 }
 
 // A bus that libdbus would find is left alone; without one, the address is
@@ -214,42 +162,38 @@ void WindowToolkitTest::sessionBus()
 {
     QFETCH(QByteArray, address);
     QFETCH(bool, runtimeFolderSet);
-    QFETCH(BusEntry, entry);
+    QFETCH(QString, busEntry);
     QFETCH(bool, reachable);
 
     QTemporaryDir runtime;
     QVERIFY(runtime.isValid());
     const QString bus = runtime.path() + "/bus";
-    switch (entry) {
-    case BusEntry::nothing: break;
-    case BusEntry::ourSocket: QVERIFY(makeSocket(bus)); break;
-    case BusEntry::othersSocket:
-        if (getuid() != 0)
-            QSKIP("only root can give a socket to another user");
+    if (busEntry == "others' socket" && getuid() != 0)
+        QSKIP("only root can give a socket to another user");
+    if (busEntry == "socket" || busEntry == "others' socket")
         QVERIFY(makeSocket(bus));
+    if (busEntry == "others' socket")
         QVERIFY(lchown(QFile::encodeName(bus).constData(), 65534, 65534) == 0);
-        break;
-    case BusEntry::linkToOurSocket:
-        QVERIFY(makeSocket(runtime.path() + "/real-bus"));
-        QVERIFY(QFile::link(runtime.path() + "/real-bus", bus));
-        break;
-    case BusEntry::file: {
-        QFile file(bus);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        break;
-    }
-    case BusEntry::folder: QVERIFY(QDir().mkdir(bus)); break;
-    }
+    if (busEntry == "link")
+        QVERIFY(makeSocket(bus + "-target") && QFile::link(bus + "-target", bus));
+    if (busEntry == "file")
+        QVERIFY(QFile(bus).open(QIODevice::WriteOnly));
 
-    const QByteArray savedAddress = variable("DBUS_SESSION_BUS_ADDRESS");
-    const QByteArray savedRuntime = variable("XDG_RUNTIME_DIR");
-    setVariable("DBUS_SESSION_BUS_ADDRESS", address);
-    setVariable("XDG_RUNTIME_DIR", runtimeFolderSet ? QFile::encodeName(runtime.path()) : QByteArray());
+    const auto set = [](const char *name, const QByteArray &value) {
+        value.isNull() ? qunsetenv(name) : qputenv(name, value);
+    };
+    const auto get = [](const char *name) {
+        return qEnvironmentVariableIsSet(name) ? qgetenv(name) : QByteArray();
+    };
+    const QByteArray savedAddress = get("DBUS_SESSION_BUS_ADDRESS");
+    const QByteArray savedRuntime = get("XDG_RUNTIME_DIR");
+    set("DBUS_SESSION_BUS_ADDRESS", address);
+    set("XDG_RUNTIME_DIR", runtimeFolderSet ? QFile::encodeName(runtime.path()) : QByteArray());
     const bool found = sessionBusReachable();
     prepareToolkitEnvironment();
-    const QByteArray addressAfter = variable("DBUS_SESSION_BUS_ADDRESS");
-    setVariable("DBUS_SESSION_BUS_ADDRESS", savedAddress);
-    setVariable("XDG_RUNTIME_DIR", savedRuntime);
+    const QByteArray addressAfter = get("DBUS_SESSION_BUS_ADDRESS");
+    set("DBUS_SESSION_BUS_ADDRESS", savedAddress);
+    set("XDG_RUNTIME_DIR", savedRuntime);
 
     QCOMPARE(found, reachable);
     QCOMPARE(addressAfter, reachable ? address : QByteArray("disabled:"));

@@ -31,12 +31,13 @@ bool inIconTheme(const ButtonIcon &icon)
 
 // Qt's images in the sizes a button's icon of `iconSize` pixels is drawn
 // from on the sharpest screen: of the 16, 32 and 128 the style offers, Qt
-// draws from the smallest that is not smaller than asked, so the larger ones
-// are only read where they are needed (128 beyond twice the scale). Read as
-// PNG with no guessing: then no plugin is asked.
+// draws from the smallest whose area is not smaller than asked (the 16-pixel
+// Yes is 16 by 14, so it is drawn from the 32), and the larger ones are only
+// read where they are needed. Read as PNG with no guessing: then no plugin is
+// asked.
 QIcon builtInIcon(const char *name, int iconSize)
 {
-    const qreal largestAsked = iconSize * qApp->devicePixelRatio();
+    const qreal asked = iconSize * qApp->devicePixelRatio();
     QIcon icon;
     for (const int size : {16, 32, 128}) {
         QImageReader reader(QStringLiteral(":/qt-project.org/styles/commonstyle/images/"
@@ -49,7 +50,7 @@ QIcon builtInIcon(const char *name, int iconSize)
         if (image.isNull())
             return QIcon();
         icon.addPixmap(QPixmap::fromImage(image));
-        if (size >= largestAsked)
+        if (image.width() * image.height() >= asked * asked)
             break;
     }
     return icon;
