@@ -131,10 +131,14 @@ void WindowToolkitTest::buttonIcons()
 
     for (const QStyle::StandardPixmap pixmap : buttonPixmaps) {
         const QIcon ours = QApplication::style()->standardIcon(pixmap);
-        const QIcon plain = plainStyle->standardIcon(pixmap);
-        QCOMPARE(ours.name(), plain.name());
-        QVERIFY(!drawn(plain).isNull());
-        QVERIFY(drawn(ours) == drawn(plain));
+        QCOMPARE(ours.name(), plainStyle->standardIcon(pixmap).name());
+        // A new icon each time: Qt's picks its image by the size it was
+        // given until it has read it, then by the image's own (the 16-pixel
+        // Yes is 16 by 14), so only its first picture is what a button shows.
+        const QImage plain = drawn(plainStyle->standardIcon(pixmap));
+        QVERIFY(!plain.isNull());
+        QVERIFY(drawn(ours) == plain);
+        QVERIFY(drawn(ours) == plain);
     }
 }
 

@@ -31,10 +31,9 @@ bool inIconTheme(const ButtonIcon &icon)
 
 // Qt's images in the sizes a button's icon of `iconSize` pixels is drawn
 // from on the sharpest screen: of the 16, 32 and 128 the style offers, Qt
-// draws from the smallest whose area is not smaller than asked (the 16-pixel
-// Yes is 16 by 14, so it is drawn from the 32), and the larger ones are only
-// read where they are needed. Read as PNG with no guessing: then no plugin is
-// asked.
+// takes the first whose size is not smaller than asked, so the larger ones
+// are only read where they are needed. Read as PNG with no guessing: then no
+// plugin is asked.
 QIcon builtInIcon(const char *name, int iconSize)
 {
     const qreal asked = iconSize * qApp->devicePixelRatio();
@@ -50,7 +49,7 @@ QIcon builtInIcon(const char *name, int iconSize)
         if (image.isNull())
             return QIcon();
         icon.addPixmap(QPixmap::fromImage(image));
-        if (image.width() * image.height() >= asked * asked)
+        if (size >= asked)
             break;
     }
     return icon;
