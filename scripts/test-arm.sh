@@ -6,7 +6,7 @@
 # that goes onto the phone.
 set -eu
 source "$(dirname "$0")/lib.sh"
-ensure_packages cmake ninja-build googletest g++-arm-linux-gnueabi qemu-user
+ensure_packages "${arm_packages[@]}"
 build_preset arm-tests
 cd "$top"
 ctest --preset arm-tests
