@@ -14,6 +14,7 @@ build_packages=("${run_packages[@]}" libgtest-dev)
 # killed in the middle of it, and valgrind.
 test_packages=(xvfb xdotool xclip strace procps util-linux valgrind)
 fuzz_packages=(clang-14 libclang-rt-14-dev)
+static_packages=(cppcheck clang-tidy-14)
 arm_packages=(googletest g++-arm-linux-gnueabi qemu-user)
 # What bench/run.sh --short installs itself; listed here so that the test
 # command installs everything at once.

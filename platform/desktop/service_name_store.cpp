@@ -122,7 +122,7 @@ std::optional<std::string> storedServiceName()
     for (size_t count; (count = std::fread(chunk, 1, sizeof chunk, file)) > 0;)
         name.append(chunk, count);
     const bool failed = std::ferror(file);
-    std::fclose(file);
+    std::fclose(file);  // NOLINT(cert-err33-c): only read from, so nothing is lost
     if (failed)
         return std::nullopt;
     if (!name.empty() && name.back() == '\n')

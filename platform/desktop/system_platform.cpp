@@ -18,6 +18,7 @@ Platform *chosenPlatform()
     std::string failure = unreachableDisplayReason();
     Platform *window = failure.empty() ? loadWindowPlatform(failure) : nullptr;
     if (!window) {
+        // NOLINTNEXTLINE(cert-err33-c): nowhere to report a failed write to standard error
         std::fprintf(stderr, "kestrune: %s; using the terminal\n", failure.c_str());
         return &terminal;
     }

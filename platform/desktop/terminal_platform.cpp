@@ -11,6 +11,7 @@ namespace {
 
 // An answer longer than this is far past any name that fits; the rest of the
 // line is read and dropped so that memory stays bounded whatever comes in.
+// NOLINTNEXTLINE(bugprone-implicit-widening-of-multiplication-result): fits in int
 constexpr size_t maxKeptLineBytes = 64 * 1024;
 
 // Reads one line from standard input without its "\n" or "\r\n". Returns
@@ -29,7 +30,7 @@ bool readLine(std::string &line)
         line.pop_back();
     // Answers piped in are not echoed; keep each prompt on its own line.
     if (!isatty(STDIN_FILENO))
-        std::fputc('\n', stderr);
+        std::fputc('\n', stderr);  // NOLINT(cert-err33-c): nowhere to report a failed write to standard error
     return true;
 }
 
@@ -57,6 +58,7 @@ public:
 
     void show() override
     {
+        // NOLINTNEXTLINE(cert-err33-c): nowhere to report a failed write to standard error
         std::fprintf(stderr, "%s — %s: ", caption.c_str(), prompt.c_str());
     }
 
@@ -65,7 +67,7 @@ public:
     {
         std::string line;
         if (!readLine(line)) {
-            std::fputc('\n', stderr);
+            std::fputc('\n', stderr);  // NOLINT(cert-err33-c): nowhere to report a failed write to standard error
             code = 0;
             return;
         }
@@ -120,13 +122,15 @@ public:
     int exec() override
     {
         if (type != questionDialog) {
+            // NOLINTNEXTLINE(cert-err33-c): nowhere to report a failed write to standard error
             std::fprintf(stderr, "%s — %s\n", caption.c_str(), text.c_str());
             return 0;
         }
+        // NOLINTNEXTLINE(cert-err33-c): nowhere to report a failed write to standard error
         std::fprintf(stderr, "%s — %s [y/N] ", caption.c_str(), text.c_str());
         std::string answer;
         if (!readLine(answer)) {
-            std::fputc('\n', stderr);
+            std::fputc('\n', stderr);  // NOLINT(cert-err33-c): nowhere to report a failed write to standard error
             return 0;
         }
         return isYes(answer) ? 1 : 0;
