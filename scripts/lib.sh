@@ -19,6 +19,7 @@ arm_packages=(googletest g++-arm-linux-gnueabi qemu-user)
 # What bench/run.sh --short installs itself; listed here so that the test
 # command installs everything at once.
 bench_packages=(xvfb libx11-dev libxtst-dev python3 time)
+coverage_packages=(gcovr)
 
 # Installs the named Debian packages that are not installed yet, saying in
 # one line which. `apt-get update` runs once per command (the scripts it
