@@ -13,7 +13,7 @@ coverage=${KESTRUNE_COVERAGE:-0}
 packages=("${build_packages[@]}" "${test_packages[@]}" "${fuzz_packages[@]}"
   "${arm_packages[@]}" "${bench_packages[@]}" "${static_packages[@]}")
 [ "$coverage" = 1 ] && packages+=("${coverage_packages[@]}")
-printf '=== packages\n'
+printf '=== packages: %d from Debian for every stage\n' $(printf '%s\n' "${packages[@]}" | sort -u | wc -l)
 ensure_packages $(printf '%s\n' "${packages[@]}" | sort -u) ||
   echo "Not every package could be installed: the stages that need them will fail"
 
