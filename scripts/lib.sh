@@ -3,6 +3,9 @@
 # kestrune as root.
 
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+# The machine is shared: two compile jobs unless told otherwise (Ninja
+# would start two more than there are cores).
+export CMAKE_BUILD_PARALLEL_LEVEL=${CMAKE_BUILD_PARALLEL_LEVEL:-2}
 
 # The tool and its window module, and a CJK font so that the windows show
 # the Chinese texts.
