@@ -13,8 +13,9 @@ coverage=${KESTRUNE_COVERAGE:-0}
 packages=("${build_packages[@]}" "${test_packages[@]}" "${fuzz_packages[@]}"
   "${arm_packages[@]}" "${bench_packages[@]}" "${static_packages[@]}")
 [ "$coverage" = 1 ] && packages+=("${coverage_packages[@]}")
-printf '=== packages: %d from Debian for every stage\n' $(printf '%s\n' "${packages[@]}" | sort -u | wc -l)
-ensure_packages $(printf '%s\n' "${packages[@]}" | sort -u) ||
+mapfile -t packages < <(printf '%s\n' "${packages[@]}" | sort -u)
+printf '=== packages: %d from Debian for every stage\n' ${#packages[@]}
+ensure_packages "${packages[@]}" ||
   echo "Not every package could be installed: the stages that need them will fail"
 
 if stage build "cmake --preset default && cmake --build --preset default"; then
