@@ -15,7 +15,7 @@ namespace {
 
 // An answer longer than this is far past any name that fits; the rest of the
 // line is read and dropped so that memory stays bounded whatever comes in.
-constexpr size_t maxKeptLineBytes = 64 * 1024;
+constexpr size_t maxKeptLineBytes = size_t{64} * 1024;
 
 // Standard input, read straight from its descriptor: one that was left
 // non-blocking is waited on rather than taken for ended, and a read error is
@@ -102,6 +102,7 @@ public:
 
     void show() override
     {
+        // NOLINTNEXTLINE(cert-err33-c): nowhere to report a failed write to standard error
         std::fprintf(stderr, "%s — %s: ", caption.c_str(), prompt.c_str());
     }
 
@@ -165,9 +166,11 @@ public:
     int exec() override
     {
         if (type != questionDialog) {
+            // NOLINTNEXTLINE(cert-err33-c): nowhere to report a failed write to standard error
             std::fprintf(stderr, "%s — %s\n", caption.c_str(), text.c_str());
             return 0;
         }
+        // NOLINTNEXTLINE(cert-err33-c): nowhere to report a failed write to standard error
         std::fprintf(stderr, "%s — %s [y/N] ", caption.c_str(), text.c_str());
         std::string answer;
         if (!standardInput.readLine(answer)) {

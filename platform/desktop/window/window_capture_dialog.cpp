@@ -8,6 +8,7 @@
 
 WindowCaptureDialog::WindowCaptureDialog(const QString &caption, const QString &prompt,
                                          const QString &entryText)
+    // cppcheck-suppress [noCopyConstructor, noOperatorEq] ; its QDialog cannot be copied
     : entry(new QLineEdit(entryText, &dialog))
 {
     dialog.setWindowTitle(caption);
