@@ -21,7 +21,6 @@ const int frameworkNumber = 0;
 class PhoneApplication : public Application {
 public:
     PhoneApplication(int &argc, char **argv)
-        // cppcheck-suppress [noCopyConstructor, noOperatorEq] ; made once per run, never copied
         : application(new ZApplication(argc, argv, QApplication::GuiClient)),
           captureCaption(0),
           capturePrompt(0)
@@ -49,6 +48,10 @@ public:
     int exec() { return application->exec(); }
 
 private:
+    // It owns what it points to: a copy would delete it twice.
+    PhoneApplication(const PhoneApplication &);
+    PhoneApplication &operator=(const PhoneApplication &);
+
     ZApplication *application;
     QString *captureCaption;
     QString *capturePrompt;
@@ -76,6 +79,10 @@ public:
     }
 
     ZSingleCaptureDlg *const dialog;
+
+private:
+    PhoneCaptureDialog(const PhoneCaptureDialog &);
+    PhoneCaptureDialog &operator=(const PhoneCaptureDialog &);
 };
 
 // The phone's platform creates no other capture dialog, so the cast is sound.
@@ -92,6 +99,9 @@ public:
     int exec() { return dialog->exec(); }
 
 private:
+    PhoneMessageDialog(const PhoneMessageDialog &);
+    PhoneMessageDialog &operator=(const PhoneMessageDialog &);
+
     ZMessageDlg *const dialog;
 };
 
