@@ -56,6 +56,17 @@ expect returnInside       ' A\rb \nn\n'     "setup to 'A\rb'\n" 1 'A\rb\n'
 expect noBreakSpaces      ' \xc2\xa0Ab\xc2\xa0 \nn\n' "setup to '\xc2\xa0Ab\xc2\xa0'\n" 1 '\xc2\xa0Ab\xc2\xa0\n'
 expect ideographicSpaces  ' 　中国　 \nn\n'  "setup to '　中国　'\n" 1 '　中国　\n'
 expect cancelled          ''                '' 0 '<none>'
+
+# The prompts are the stand-in's interface: standard error, byte for byte,
+# for answers piped in (each prompt then ends its line).
+prompt='Kestrune — 运营商名称: '
+question='Kestrune — 设置OK，是否刷新手机？ [y/N] '
+for row in "applied|Abc\nn\n|$prompt\n$question\n" "cancelled||$prompt\n" \
+           "noAnswerToRefresh|Abc\n|$prompt\n$question\n" "empty|\n|$prompt\n"; do
+  IFS='|' read -r name answers expected <<<"$row"
+  run "$answers"
+  check "$name" "stderr, byte for byte" "$(bytes "$expected"; printf x)" "$(cat "$work/err"; printf x)"
+done
 expect empty              '\n'              'empty input\n' 255 '<none>'
 expect allBlank           '    \n'          'all blank input\n' 255 '<none>'
 expect longestThatFits    "$a99\nn\n"       "setup to '$a99'\n" 1 "$a99\n"

@@ -114,6 +114,13 @@ expect chinese 2 "setup to '中国移动'\n" 1 '\xe4\xb8\xad\xe5\x9b\xbd\xe7\xa7
 drive '' window key:Return
 expect empty 1 'empty input\n' 255 '<none>'
 
+drive '' window "type:$(printf 'a%.0s' $(seq 100))" key:Return
+expect tooLong 1 'input too long\n' 255 '<none>'
+
+# A platform the caller names, with options: Qt is left with it.
+QT_QPA_PLATFORM=xcb:nograb drive 'Old name' window key:Escape
+expect chosenPlatformWithOptions 1 '' 0 'Old name\n'
+
 # An installed copy finds its window module under lib/kestrune. It is also
 # the copy that another user can surely reach, wherever the build tree is.
 cmake --install "$build_dir" --prefix "$work/prefix" >/dev/null
