@@ -79,6 +79,20 @@ for argument in '' 2 abc 12abc ' 7' -3 +4 99999999999999999999; do
   expect "argument[$argument]" 'Abc\nn\n' "setup to 'Abc'\n" 1 'Abc\n' ${argument:+"$argument"}
 done
 expect secondArgument     'Abc\nn\n'        "setup to 'Abc'\n" 1 'Abc\n' 12abc second
+# Only these exact words, as the first argument, answer without a dialog.
+for row in "--help|Usage: kestrune [TYPE]" "--version|kestrune [0-9]*.[0-9]*.[0-9]*"; do
+  IFS='|' read -r option first <<<"$row"
+  run 'Abc\nn\n' "$option"
+  # shellcheck disable=SC2053
+  [[ ${out%%$'\n'*} == $first ]] || check "$option" "first line" "$first" "${out%%$'\n'*}"
+  check "$option" "exit status" 0 "$status"
+  check "$option" "no dialog" "" "$(cat "$work/err")"
+  check "$option" "stored name" '<none>' "$stored"
+done
+for argument in --Help -help --version=1 ' --help'; do
+  expect "notAnOption[$argument]" 'Abc\nn\n' "setup to 'Abc'\n" 1 'Abc\n' "$argument"
+done
+expect helpSecond         'Abc\nn\n'        "setup to 'Abc'\n" 1 'Abc\n' 0 --help
 expect noAnswerToRefresh  'Abc\n'           "setup to 'Abc'\n" 1 'Abc\n'
 
 # A megabyte on one line is refused like any other long entry.
@@ -164,6 +178,9 @@ if second_user; then
     check "notRoot($ids)" "exit status" 1 "$status"
     check "notRoot($ids)" "nothing stored" no "$([ -e "$XDG_CONFIG_HOME" ] && echo yes || echo no)"
   done
+  # Before the root gate: anyone may ask.
+  setpriv --reuid=500 --regid=500 --clear-groups "$kestrune" --version >"$work/out" 2>&1
+  check "notRoot --version" "exit status" 0 $?
 else
   echo "SKIP notRoot: no second user in a user namespace"
 fi
