@@ -7,6 +7,7 @@
 # Runs in private PID and mount namespaces, so that a yes reaches only the
 # stand-in `phone` here and the mounts vanish with the run. Prints one row a
 # case: the attack, what the tool did, what was stored where.
+# Every run of the tool is bounded in time: a hang fails its row.
 # Usage: hostile_runs.sh KESTRUNE
 set -u
 kestrune=$(realpath "$1")
@@ -205,7 +206,7 @@ record overlongConfigHome "\`XDG_CONFIG_HOME\` 6,000 bytes long" "nothing"
 
 # --- The stored name: durability and failures --------------------------------
 fresh durable
-printf 'Abc\nn\n' | strace -f -y -qq -e trace=fsync,rename,renameat,renameat2 -o "$work/trace" \
+printf 'Abc\nn\n' | timeout -k 1 20 strace -f -y -qq -e trace=fsync,rename,renameat,renameat2 -o "$work/trace" \
   "$kestrune" >"$work/out" 2>"$work/err"
 status=$?; out=$(cat "$work/out")
 steps=$(sed -E 's/^[0-9]+ +//; s/\(([0-9]+<)?([^,>)]*)>?.*/ \2/' "$work/trace" | sed "s|$XDG_CONFIG_HOME/||g; s|service-name\.[A-Za-z0-9]*|service-name.XXXXXX|")
@@ -234,7 +235,7 @@ umount "${store%/*}"
 for failing in "fsync 1 fileFlushFails cannot write" "fsync 2 folderFlushFails cannot flush the folder"; do
   read -r call when name reason <<<"$failing"
   withOldName "$name"
-  printf 'Abc\nn\n' | strace -f -qq -o /dev/null -e trace=fsync -e inject=fsync:error=EIO:when=$when \
+  printf 'Abc\nn\n' | timeout -k 1 20 strace -f -qq -o /dev/null -e trace=fsync -e inject=fsync:error=EIO:when=$when \
     "$kestrune" >"$work/out" 2>"$work/err"
   status=$?; out=$(cat "$work/out")
   if [ "$when" = 1 ]; then
@@ -249,10 +250,10 @@ done
 # The close of the new file: which of the run's close calls it is, from a run
 # that succeeds, then that one fails.
 withOldName closeFails
-printf 'Abc\nn\n' | strace -f -y -qq -e trace=close -o "$work/closes" "$kestrune" >/dev/null 2>&1
+printf 'Abc\nn\n' | timeout -k 1 20 strace -f -y -qq -e trace=close -o "$work/closes" "$kestrune" >/dev/null 2>&1
 echo Old >"$store"
 when=$(awk '/close\(/ { n++ } /close\([0-9]+<[^>]*service-name\./ { print n; exit }' "$work/closes")
-printf 'Abc\nn\n' | strace -f -qq -o /dev/null -e trace=close -e inject=close:error=EIO:when=$when \
+printf 'Abc\nn\n' | timeout -k 1 20 strace -f -qq -o /dev/null -e trace=close -e inject=close:error=EIO:when=$when \
   "$kestrune" >"$work/out" 2>"$work/err"
 status=$?; out=$(cat "$work/out")
 expect_kept closeFails "Input/output error"
@@ -283,7 +284,7 @@ done
 fresh sessionLeader
 "$work/phone" 600 &
 phone=$!
-status=$(PATH=$bin:$PATH python3 - "$kestrune" <<'PYTHON'
+status=$(PATH=$bin:$PATH timeout -k 1 30 python3 - "$kestrune" <<'PYTHON'
 import os, pty, sys
 pid, terminal = pty.fork()
 if pid == 0:
@@ -312,7 +313,7 @@ fresh yesReaderGone
 phone=$!
 rm -f "$work/fifo"; mkfifo "$work/fifo"
 exec 5<>"$work/fifo" 6>"$work/fifo" 5<&-
-printf 'Abc\ny\n' | PATH=$bin:$PATH env --default-signal=PIPE "$kestrune" >&6 2>"$work/err"
+printf 'Abc\ny\n' | PATH=$bin:$PATH timeout -k 1 20 env --default-signal=PIPE "$kestrune" >&6 2>"$work/err"
 status=$?; out=
 exec 6>&-
 for _ in $(seq 60); do kill -0 "$phone" 2>/dev/null || break; sleep 0.05; done
@@ -336,7 +337,7 @@ check endAtQuestion "refresh command" "" "$(cat "$work/refresh.log" 2>/dev/null)
 record endAtQuestion "input ends at the refresh question" "$(describe "$store"); \`phone\` $alive, no refresh"
 
 fresh nonBlockingInput
-(sleep 0.3; printf 'Abc\nn\n') | python3 -c '
+(sleep 0.3; printf 'Abc\nn\n') | timeout -k 1 20 python3 -c '
 import os, sys
 os.set_blocking(0, False)
 os.execv(sys.argv[1], sys.argv[1:])' "$kestrune" >"$work/out" 2>"$work/err"
@@ -346,7 +347,7 @@ check nonBlockingInput "stored" "'Abc' (644, root)" "$(describe "$store")"
 record nonBlockingInput "standard input non-blocking, answers 0.3 s late (was: taken as ended)" "$(describe "$store")"
 
 fresh inputIsAFolder
-"$kestrune" </ >"$work/out" 2>"$work/err"
+timeout -k 1 20 "$kestrune" </ >"$work/out" 2>"$work/err"
 status=$?; out=$(cat "$work/out")
 check inputIsAFolder "exit status" 0 "$status"
 case $(cat "$work/err") in *"cannot read standard input: Is a directory"*) ;;
@@ -476,7 +477,7 @@ for case in "cutShort|cut short after 20,000 bytes (was: SIGBUS)|head -c 20000 \
             "moduleLink|a link to the real module|ln -s \"\$module\" \$alone/kestrune-window.so|is a symbolic link"; do
   IFS='|' read -r name what plant reason <<<"$case"
   fresh "$name"; alone=$rowdir/alone; mkdir -p "$alone"; cp "$kestrune" "$alone/"; eval "$plant"
-  printf 'Abc\nn\n' | "$alone/kestrune" >"$work/out" 2>"$work/err"
+  printf 'Abc\nn\n' | timeout -k 1 20 "$alone/kestrune" >"$work/out" 2>"$work/err"
   status=$?; out=$(cat "$work/out")
   check "$name" "exit status" 1 "$status"
   case $(cat "$work/err") in *"$reason"*"; using the terminal"*) ;;
