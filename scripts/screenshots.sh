@@ -1,12 +1,20 @@
 #!/usr/bin/env bash
 # Regenerates the README's pictures, docs/capture-dialog.png and
 # docs/confirmation.png: the tool's windows on a private X server with a
-# window manager, so that the caption shows in the title bar.
+# window manager, so that the caption shows in the title bar. Runs as root,
+# as the tool needs; the build belongs to whoever owns the clone.
 set -eu
 source "$(dirname "$0")/lib.sh"
+if [ "$(id -u)" -ne 0 ]; then
+  echo "The tool shows its dialogs only to root: run sudo $0" >&2
+  exit 1
+fi
 ensure_packages "${test_packages[@]}" openbox x11-utils imagemagick
-build_preset default >&2
+build_preset run
 source "$top/tests/e2e/x_session.sh"
+# xdotool reads the text to type in the locale's encoding: with no locale set
+# (a fresh Debian) that is ASCII, and it drops the Chinese.
+xdotool() { LC_ALL=C.UTF-8 command xdotool "$@"; }
 
 work=$(mktemp -d)
 trap 'kill "${wm_pid:-}" 2>/dev/null; stop_xvfb; rm -rf "$work"' EXIT
@@ -18,18 +26,43 @@ for _ in $(seq 100); do
   sleep 0.05
 done
 
-# Takes a picture of window $1, frame included, once it has been painted.
+# Types $1 into the focused entry and reads it back through the X selection
+# (the entry owns it once all is selected), typing again if a character was
+# dropped. Fails if it never comes out right.
+type_checked() {
+  local text=$1
+  for _ in 1 2 3; do
+    xdotool key ctrl+a type --delay 50 "$text"
+    xdotool key ctrl+a
+    for _ in $(seq 40); do
+      if [ "$(xclip -o -selection primary 2>/dev/null)" = "$text" ]; then
+        xdotool key End  # no selection in the picture
+        return 0
+      fi
+      sleep 0.05
+    done
+  done
+  echo "typed '$text' but the entry holds '$(xclip -o -selection primary 2>/dev/null)'" >&2
+  return 1
+}
+
+# Takes a picture of window $1, frame included, once it has been painted;
+# the file belongs to the clone's owner.
 shoot() {
   sleep 0.5
-  import -frame -window "$1" "$top/docs/$2"
+  "${as_clone_owner[@]}" import -frame -window "$1" "$top/docs/$2"
   echo "docs/$2"
 }
 
-mkdir -p "$work/runtime" "$top/docs" && chmod 700 "$work/runtime"
-XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime "$top/build/default/kestrune" >/dev/null &
+mkdir -p -m 700 "$work/runtime"
+XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime "$top/build/run/kestrune" >/dev/null &
 kestrune_pid=$!
 capture=$(wait_window)
-xdotool type --delay 20 '中国移动'
+if ! type_checked '中国移动'; then
+  echo "no picture taken" >&2
+  kill "$kestrune_pid"
+  exit 1
+fi
 shoot "$capture" capture-dialog.png
 xdotool key Return
 confirmation=$(wait_window "$capture")

@@ -3,7 +3,7 @@
 # it for KESTRUNE_FUZZ_SECONDS seconds, 60 by default.
 set -eu
 source "$(dirname "$0")/lib.sh"
-ensure_packages clang-14 libclang-rt-14-dev
+ensure_packages "${fuzz_packages[@]}"
 build_preset fuzz
 cd "$top"
 ctest --preset fuzz

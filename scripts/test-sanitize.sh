@@ -3,6 +3,7 @@
 # (installing what it needs first) and runs every test against that build.
 set -eu
 source "$(dirname "$0")/lib.sh"
+ensure_packages "${test_packages[@]}"
 build_preset sanitize
 cd "$top"
 ctest --preset sanitize

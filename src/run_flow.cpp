@@ -55,8 +55,8 @@ static void startRefresh(Platform &platform)
     void (*const hangup)(int) = signal(SIGHUP, SIG_IGN);
     void (*const brokenPipe)(int) = signal(SIGPIPE, SIG_DFL);
     platform.runShellCommand(refreshCommand);
-    signal(SIGPIPE, brokenPipe);
-    signal(SIGHUP, hangup);
+    signal(SIGPIPE, brokenPipe);  // NOLINT(cert-err33-c): restores what it gave just before
+    signal(SIGHUP, hangup);       // NOLINT(cert-err33-c): restores what it gave just before
 }
 
 static void applyAndOfferRefresh(Platform &platform, const char *name)

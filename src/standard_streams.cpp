@@ -13,6 +13,6 @@ void prepareStandardStreams()
         if (fcntl(descriptor, F_GETFD) == -1 && errno == EBADF)
             open("/dev/null", descriptor == STDIN_FILENO ? O_RDONLY : O_WRONLY);
     }
-    setvbuf(stdout, 0, _IOLBF, BUFSIZ);
-    signal(SIGPIPE, SIG_IGN);
+    setvbuf(stdout, 0, _IOLBF, BUFSIZ);  // NOLINT(cert-err33-c): stdout's own buffering is all that is left
+    signal(SIGPIPE, SIG_IGN);            // NOLINT(cert-err33-c): cannot fail for SIGPIPE
 }

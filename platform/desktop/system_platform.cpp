@@ -19,6 +19,7 @@ Platform *chosenPlatform(int argc, char **argv)
     std::string failure = display.unusableReason;
     Platform *window = failure.empty() ? loadWindowPlatform(failure) : nullptr;
     if (!window) {
+        // NOLINTNEXTLINE(cert-err33-c): nowhere to report a failed write to standard error
         std::fprintf(stderr, "kestrune: %s; using the terminal\n", failure.c_str());
         return &terminal;
     }

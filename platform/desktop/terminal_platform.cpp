@@ -15,7 +15,14 @@ namespace {
 
 // An answer longer than this is far past any name that fits; the rest of the
 // line is read and dropped so that memory stays bounded whatever comes in.
-constexpr size_t maxKeptLineBytes = 64 * 1024;
+constexpr size_t maxKeptLineBytes = size_t{64} * 1024;
+
+// Prompts, notices and diagnostics go to standard error, where the person at
+// the terminal looks; there is nowhere else to report that writing failed.
+void tell(const std::string &text)
+{
+    std::fputs(text.c_str(), stderr);  // NOLINT(cert-err33-c): nowhere else to report to
+}
 
 // Standard input, read straight from its descriptor: one that was left
 // non-blocking is waited on rather than taken for ended, and a read error is
@@ -43,7 +50,7 @@ public:
             line.pop_back();
         // Answers piped in are not echoed; keep each prompt on its own line.
         if (!isatty(STDIN_FILENO))
-            std::fputc('\n', stderr);
+            tell("\n");
         return true;
     }
 
@@ -67,7 +74,7 @@ private:
                 poll(&input, 1, -1);
                 continue;
             }
-            std::fprintf(stderr, "kestrune: cannot read standard input: %s\n", std::strerror(errno));
+            tell("kestrune: cannot read standard input: " + std::string(std::strerror(errno)) + "\n");
             return false;
         }
     }
@@ -100,17 +107,14 @@ public:
     // to select.
     void selectAll() override {}
 
-    void show() override
-    {
-        std::fprintf(stderr, "%s — %s: ", caption.c_str(), prompt.c_str());
-    }
+    void show() override { tell(caption + " — " + prompt + ": "); }
 
     // What the event loop does while this dialog is the main widget.
     void readEntry()
     {
         std::string line;
         if (!standardInput.readLine(line)) {
-            std::fputc('\n', stderr);
+            tell("\n");
             code = 0;
             return;
         }
@@ -165,13 +169,13 @@ public:
     int exec() override
     {
         if (type != questionDialog) {
-            std::fprintf(stderr, "%s — %s\n", caption.c_str(), text.c_str());
+            tell(caption + " — " + text + "\n");
             return 0;
         }
-        std::fprintf(stderr, "%s — %s [y/N] ", caption.c_str(), text.c_str());
+        tell(caption + " — " + text + " [y/N] ");
         std::string answer;
         if (!standardInput.readLine(answer)) {
-            std::fputc('\n', stderr);
+            tell("\n");
             return 0;
         }
         return isYes(answer) ? 1 : 0;

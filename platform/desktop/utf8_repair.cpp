@@ -20,7 +20,7 @@ size_t sequenceLength(const std::string &bytes, size_t at)
     size_t length;
     char32_t codePoint;
     char32_t smallest;  // below it, the sequence is an overlong form
-    if (lead < 0xC2) {
+    if (lead < 0xC2) {  // NOLINT(bugprone-branch-clone): rejected for another reason
         return 0;  // a continuation byte, or the lead of an overlong pair
     } else if (lead < 0xE0) {
         length = 2, codePoint = lead & 0x1F, smallest = 0x80;

@@ -52,7 +52,8 @@ std::string unloadableReason(int file, uid_t executableOwner)
     const unsigned char ownClass = __ELF_NATIVE_CLASS == 64 ? ELFCLASS64 : ELFCLASS32;
     if (header.e_ident[EI_CLASS] != ownClass || header.e_phentsize != sizeof(ElfW(Phdr)))
         return "is not built for this machine";
-    const off_t headersEnd = static_cast<off_t>(header.e_phoff) + header.e_phnum * header.e_phentsize;
+    const off_t headersEnd =
+        static_cast<off_t>(header.e_phoff) + static_cast<off_t>(header.e_phnum) * header.e_phentsize;
     std::vector<ElfW(Phdr)> segments(header.e_phnum);
     if (headersEnd > size || !readAt(file, segments.data(), segments.size() * sizeof segments[0],
                                      static_cast<off_t>(header.e_phoff)))
@@ -62,6 +63,23 @@ std::string unloadableReason(int file, uid_t executableOwner)
             return "is damaged (cut short)";
     }
     return "";
+}
+
+Platform *loadFrom(const std::string &path, std::string &failure)
+{
+    void *module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!module) {
+        failure = std::string("cannot load the window module: ") + dlerror();
+        return nullptr;
+    }
+    // Never unloaded: the platform lives until the process ends.
+    auto entryPoint = reinterpret_cast<decltype(&kestruneWindowPlatform)>(
+        dlsym(module, KESTRUNE_WINDOW_ENTRY_POINT));
+    if (!entryPoint) {
+        failure = path + " has no entry point " KESTRUNE_WINDOW_ENTRY_POINT;
+        return nullptr;
+    }
+    return entryPoint();
 }
 
 }  // namespace
@@ -89,19 +107,7 @@ Platform *loadWindowPlatform(std::string &failure)
             failure = "the window module " + path + " " + reason;
             return nullptr;
         }
-        void *module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (!module) {
-            failure = std::string("cannot load the window module: ") + dlerror();
-            return nullptr;
-        }
-        // Never unloaded: the platform lives until the process ends.
-        auto entryPoint = reinterpret_cast<decltype(&kestruneWindowPlatform)>(
-            dlsym(module, KESTRUNE_WINDOW_ENTRY_POINT));
-        if (!entryPoint) {
-            failure = path + " has no entry point " KESTRUNE_WINDOW_ENTRY_POINT;
-            return nullptr;
-        }
-        return entryPoint();
+        return loadFrom(path, failure);
     }
     failure = "no window module at " + candidates[0] + " or " + candidates[1];
     return nullptr;

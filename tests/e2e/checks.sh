@@ -53,3 +53,27 @@ sanitizer_files_for_others() {
     export "$variable=${value/suppressions=$file/suppressions=$folder/${file##*/}}"
   done
 }
+
+# enter_private_root SCRIPT ARGUMENTS...: runs the calling script again as
+# process 1 of private PID and mount namespaces, so that a refresh reaches
+# only the script's own processes and mounts vanish with it. As root, or, for
+# a normal user, as root of a user namespace of its own, where the tool's real
+# user id is 0 as well. Exits 77 (skipped) with the reason where the kernel
+# allows neither. Inside, second_user tells whether another user (nobody) can
+# be switched to: only real root can.
+enter_private_root() {
+  if [ "${KESTRUNE_E2E_INSIDE:-}" = 1 ]; then
+    [ $$ = 1 ] || { echo "not inside a private PID namespace; refusing to go on"; exit 1; }
+    return 0
+  fi
+  local as=()
+  [ "$(id -u)" = 0 ] || as=(--map-root-user)
+  if ! unshare "${as[@]}" --pid --fork --mount-proc true 2>/dev/null; then
+    echo "SKIP: unshare ${as[*]} --pid --fork --mount-proc was refused here"
+    exit 77
+  fi
+  KESTRUNE_E2E_INSIDE=1 KESTRUNE_E2E_REAL_ROOT=$([ ${#as[@]} = 0 ] && echo yes || echo no) \
+    exec unshare "${as[@]}" --pid --fork --mount-proc bash "$@"
+}
+
+second_user() { [ "${KESTRUNE_E2E_REAL_ROOT:-}" = yes ] && command -v setpriv >/dev/null; }

@@ -6,26 +6,9 @@
 # Usage: sealed_runs.sh KESTRUNE
 set -u
 kestrune=$1
-
-if [ "${2:-}" != inside ]; then
-  if [ "$(id -u)" != 0 ]; then
-    echo "SKIP: a private PID namespace needs root"
-    exit 77
-  fi
-  if ! unshare --pid --fork --mount-proc true 2>/dev/null; then
-    echo "SKIP: unshare --pid --fork --mount-proc was refused here"
-    exit 77
-  fi
-  exec unshare --pid --fork --mount-proc bash "$0" "$kestrune" inside
-fi
-
-# From here on, inside the namespace. Never answer yes anywhere else.
-if [ $$ != 1 ]; then
-  echo "not inside a private PID namespace; refusing to go on"
-  exit 1
-fi
-
 source "$(dirname "$0")/checks.sh"
+# From here on, inside the namespace. Never answer yes anywhere else.
+enter_private_root "$0" "$@"
 work=$(mktemp -d)
 trap 'umount "$work/readonly" 2>/dev/null; rm -rf "$work"' EXIT
 export XDG_CONFIG_HOME=$work/config
@@ -130,7 +113,8 @@ mkdir -p "$readonly"
 mount -t tmpfs tmpfs "$readonly"
 mkdir -p "$readonly/config/kestrune"
 echo Old >"$readonly/config/kestrune/service-name"
-mount -o remount,ro "$readonly"
+# Read-only on this mount: a user namespace may do that, but not remount the file system.
+mount -o remount,ro,bind "$readonly"
 # name | configuration folder | what stderr names as the reason
 for row in "oldName|$readonly/config|" "noFolder|$readonly/fresh|cannot create the folder"; do
   IFS='|' read -r name folder reason <<<"$row"

@@ -7,15 +7,12 @@
 set -u
 kestrune=$1
 killedRuns=${2:-200}
+source "$(dirname "$0")/checks.sh"
+enter_private_root "$0" "$@"
 pairs=50
 failures=0
 work=$(mktemp -d)
 trap 'exec 3>&- 5>&-; [ -n "${reader:-}" ] && kill "$reader" 2>/dev/null; rm -rf "$work"' EXIT
-
-if [ "$(id -u)" != 0 ]; then
-  echo "SKIP: the tool stores only when run as root"
-  exit 77
-fi
 
 export XDG_CONFIG_HOME=$work/config
 store=$XDG_CONFIG_HOME/kestrune/service-name

@@ -5,6 +5,7 @@
 set -u
 source "$(dirname "$0")/checks.sh"
 kestrune=$1
+enter_private_root "$0" "$@"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 chmod 755 "$work"
@@ -55,6 +56,17 @@ expect returnInside       ' A\rb \nn\n'     "setup to 'A\rb'\n" 1 'A\rb\n'
 expect noBreakSpaces      ' \xc2\xa0Ab\xc2\xa0 \nn\n' "setup to '\xc2\xa0Ab\xc2\xa0'\n" 1 '\xc2\xa0Ab\xc2\xa0\n'
 expect ideographicSpaces  ' 　中国　 \nn\n'  "setup to '　中国　'\n" 1 '　中国　\n'
 expect cancelled          ''                '' 0 '<none>'
+
+# The prompts are the stand-in's interface: standard error, byte for byte,
+# for answers piped in (each prompt then ends its line).
+prompt='Kestrune — 运营商名称: '
+question='Kestrune — 设置OK，是否刷新手机？ [y/N] '
+for row in "applied|Abc\nn\n|$prompt\n$question\n" "cancelled||$prompt\n" \
+           "noAnswerToRefresh|Abc\n|$prompt\n$question\n" "empty|\n|$prompt\n"; do
+  IFS='|' read -r name answers expected <<<"$row"
+  run "$answers"
+  check "$name" "stderr, byte for byte" "$(bytes "$expected"; printf x)" "$(cat "$work/err"; printf x)"
+done
 expect empty              '\n'              'empty input\n' 255 '<none>'
 expect allBlank           '    \n'          'all blank input\n' 255 '<none>'
 expect longestThatFits    "$a99\nn\n"       "setup to '$a99'\n" 1 "$a99\n"
@@ -67,6 +79,20 @@ for argument in '' 2 abc 12abc ' 7' -3 +4 99999999999999999999; do
   expect "argument[$argument]" 'Abc\nn\n' "setup to 'Abc'\n" 1 'Abc\n' ${argument:+"$argument"}
 done
 expect secondArgument     'Abc\nn\n'        "setup to 'Abc'\n" 1 'Abc\n' 12abc second
+# Only these exact words, as the first argument, answer without a dialog.
+for row in "--help|Usage: kestrune [TYPE]" "--version|kestrune [0-9]*.[0-9]*.[0-9]*"; do
+  IFS='|' read -r option first <<<"$row"
+  run 'Abc\nn\n' "$option"
+  # shellcheck disable=SC2053
+  [[ ${out%%$'\n'*} == $first ]] || check "$option" "first line" "$first" "${out%%$'\n'*}"
+  check "$option" "exit status" 0 "$status"
+  check "$option" "no dialog" "" "$(cat "$work/err")"
+  check "$option" "stored name" '<none>' "$stored"
+done
+for argument in --Help -help --version=1 ' --help'; do
+  expect "notAnOption[$argument]" 'Abc\nn\n' "setup to 'Abc'\n" 1 'Abc\n' "$argument"
+done
+expect helpSecond         'Abc\nn\n'        "setup to 'Abc'\n" 1 'Abc\n' 0 --help
 expect noAnswerToRefresh  'Abc\n'           "setup to 'Abc'\n" 1 'Abc\n'
 
 # A megabyte on one line is refused like any other long entry.
@@ -140,7 +166,7 @@ for answer in n no '' 'yes please' 'y e s' 1; do
 done
 
 # Anyone but root is refused, by the real user id; only root can switch users.
-if [ "$(id -u)" = 0 ] && command -v setpriv >/dev/null; then
+if second_user; then
   for ids in "--reuid=500 --regid=500" "--ruid=500 --euid=0 --regid=500"; do
     # shellcheck disable=SC2086
     export XDG_CONFIG_HOME=$work/config
@@ -152,8 +178,11 @@ if [ "$(id -u)" = 0 ] && command -v setpriv >/dev/null; then
     check "notRoot($ids)" "exit status" 1 "$status"
     check "notRoot($ids)" "nothing stored" no "$([ -e "$XDG_CONFIG_HOME" ] && echo yes || echo no)"
   done
+  # Before the root gate: anyone may ask.
+  setpriv --reuid=500 --regid=500 --clear-groups "$kestrune" --version >"$work/out" 2>&1
+  check "notRoot --version" "exit status" 0 $?
 else
-  echo "SKIP notRoot: switching users needs root"
+  echo "SKIP notRoot: no second user in a user namespace"
 fi
 
 finish "terminal runs"

@@ -1,0 +1,491 @@
+#!/usr/bin/env bash
+# Attacks on the built kestrune, and faults around it, as root does meet them
+# under sudo in a home that another user controls: links and folders that
+# another user (nobody) planted, hostile homes and paths, files that are no
+# stored name, a full disk and failing flushes, odd standard streams,
+# signals, toolkit options, displays that vanish and damaged window modules.
+# Runs in private PID and mount namespaces, so that a yes reaches only the
+# stand-in `phone` here and the mounts vanish with the run. Prints one row a
+# case: the attack, what the tool did, what was stored where.
+# Every run of the tool is bounded in time: a hang fails its row.
+# Usage: hostile_runs.sh KESTRUNE
+set -u
+kestrune=$(realpath "$1")
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/checks.sh"
+enter_private_root "$0" "$@"
+for tool in Xvfb xdotool python3 strace; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+source "$here/x_session.sh"
+
+work=$(mktemp -d)
+chmod 755 "$work"
+sanitizer_files_for_others "$work"
+trap 'stop_xvfb; rm -rf "$work"' EXIT
+umask 022
+unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM XAUTHORITY XDG_RUNTIME_DIR
+table=$work/table
+
+# Stand-ins for the refresh: `phone` is a copy of sleep; sleep and pidof
+# record each call and then do their work.
+bin=$work/bin
+mkdir -p "$bin"
+cp "$(command -v sleep)" "$work/phone"
+for command in sleep pidof; do
+  printf '#!/bin/sh\necho "%s $*" >>"%s/refresh.log"\nexec %s "$@"\n' \
+    "$command" "$work" "$(command -v $command)" >"$bin/$command"
+  chmod +x "$bin/$command"
+done
+
+# A folder only root may enter, with a secret in it, and a home of nobody's.
+secret=$work/rootonly/secret
+mkdir -m 700 "$work/rootonly" && echo "root's secret" >"$secret" && chmod 600 "$secret"
+as_nobody() { setpriv --reuid=65534 --regid=65534 --clear-groups "$@"; }
+
+# Each row gets a folder of its own for XDG_CONFIG_HOME and HOME.
+fresh() {
+  rowdir=$work/rows/$1
+  mkdir -p "$rowdir"
+  export XDG_CONFIG_HOME=$rowdir/config HOME=$rowdir/home
+  store=$XDG_CONFIG_HOME/kestrune/service-name
+  rm -f "$work/refresh.log"
+  : >"$work/out"; : >"$work/err"
+}
+
+# What a file holds, and its mode and owner; or that there is none.
+describe() {
+  if [ -L "$1" ]; then echo "a link, to $(readlink "$1")"
+  elif [ -f "$1" ] && [ "$(stat -c %s "$1")" -gt 100 ]; then
+    printf "%s bytes (%s, %s)" "$(stat -c %s "$1")" "$(stat -c %a "$1")" "$(stat -c %U "$1")"
+  elif [ -f "$1" ]; then printf "'%s' (%s, %s)" "$(cat "$1")" "$(stat -c %a "$1")" "$(stat -c %U "$1")"
+  elif [ -e "$1" ]; then echo "$(stat -c %F "$1")"
+  else echo "nothing"
+  fi
+}
+
+# record NAME ATTACK STORED: a row of the table, with what the tool did.
+record() {
+  local reason
+  reason=$(grep -m1 '^kestrune: ' "$work/err" 2>/dev/null | cut -c11-)
+  local stored=${3//$work\//}
+  reason=${reason//$work\/rows\/$1\//}
+  reason=${reason//$work\//}
+  [ ${#reason} -le 200 ] || reason="${reason:0:200}…"
+  printf '| %s | %s | status %s%s%s | %s |\n' "$1" "$2" "$status" \
+    "${out:+, \`${out//$'\n'/ }\`}" "${reason:+; $reason}" "$stored" >>"$table"
+}
+
+skip_row() { printf '| %s | %s | skipped: %s | |\n' "$1" "$2" "$3" >>"$table"; echo "SKIP $1: $3"; }
+
+# At the terminal: ANSWERS on standard input, then any arguments; a run that
+# hangs is ended after 20 s (status 124). Sets out, err, status.
+# Command words in the array `around` go before the tool (see below).
+around=()
+tool() {
+  local answers=$1; shift
+  printf '%b' "$answers" | PATH=$bin:$PATH "${around[@]}" timeout -k 1 20 "$kestrune" "$@" >"$work/out" 2>"$work/err"
+  status=$?
+  out=$(cat "$work/out")
+  err=$(cat "$work/err")
+  around=()
+}
+with_umask() { local mask=$1; shift; (umask "$mask" && exec "$@"); }
+in_folder() { local folder=$1; shift; (cd "$folder" && exec "$@"); }
+
+expect_refused() {  # NAME REASON: the name applied as on the phone, the store refused
+  check "$1" "exit status" 1 "$status"
+  check "$1" stdout "setup to 'Abc'" "$out"
+  case $err in *"cannot store the service name in "*"$2"*) ;;
+    *) check "$1" stderr "…cannot store the service name in …$2…" "$err" ;; esac
+}
+
+# --- The stored name: planted links and folders -----------------------------
+if second_user; then
+  nobodyHome=$work/nobody-home
+  mkdir -p "$nobodyHome" && chown nobody: "$nobodyHome"
+
+  fresh linkedFolder; export XDG_CONFIG_HOME=$nobodyHome/linked
+  as_nobody mkdir "$XDG_CONFIG_HOME" && as_nobody ln -s "$work/rootonly" "$XDG_CONFIG_HOME/kestrune"
+  tool 'Abc\nn\n'
+  expect_refused linkedFolder "kestrune is a symbolic link"
+  check linkedFolder "root-only folder" secret "$(ls "$work/rootonly")"
+  record linkedFolder "nobody links \`\$XDG_CONFIG_HOME/kestrune\` to a folder only root may enter" \
+    "nothing; the folder still holds only \`secret\`"
+
+  fresh othersFolder; export XDG_CONFIG_HOME=$nobodyHome/theirs
+  as_nobody mkdir -p "$XDG_CONFIG_HOME/kestrune" && echo Old | as_nobody tee "$XDG_CONFIG_HOME/kestrune/service-name" >/dev/null
+  tool 'Abc\nn\n'
+  expect_refused othersFolder "belongs to user 65534"
+  check othersFolder "old name" "'Old' (644, nobody)" "$(describe "$XDG_CONFIG_HOME/kestrune/service-name")"
+  record othersFolder "\`\$XDG_CONFIG_HOME/kestrune\` is nobody's, with an old name in it" \
+    "$(describe "$XDG_CONFIG_HOME/kestrune/service-name") kept"
+
+  fresh othersConfigHome; export XDG_CONFIG_HOME=$nobodyHome/bare
+  as_nobody mkdir "$XDG_CONFIG_HOME"
+  tool 'Abc\nn\n'
+  expect_refused othersConfigHome "bare belongs to user 65534"
+  check othersConfigHome "nothing created" "" "$(ls -A "$XDG_CONFIG_HOME")"
+  record othersConfigHome "\`\$XDG_CONFIG_HOME\` is nobody's: kestrune/ would be made in it" "nothing"
+
+  # Root's folder, open to all (mode 1777): all nobody can do is plant a name in it.
+  shared() { fresh "$1"; mkdir -p "$XDG_CONFIG_HOME/kestrune"; chmod 1777 "$XDG_CONFIG_HOME/kestrune"; }
+  shared linkInSharedFolder
+  as_nobody ln -s "$secret" "$store"
+  tool 'Abc\nn\n'
+  check linkInSharedFolder "exit status" 1 "$status"
+  check linkInSharedFolder "stored" "'Abc' (644, root)" "$(describe "$store")"
+  check linkInSharedFolder secret "root's secret" "$(cat "$secret")"
+  record linkInSharedFolder "nobody links \`service-name\` in a shared folder to root's secret" \
+    "$(describe "$store"), a file of its own; the secret untouched"
+
+  shared othersOldFile
+  echo Old | as_nobody tee "$store" >/dev/null && as_nobody chmod 666 "$store"
+  tool 'Abc\nn\n'
+  check othersOldFile "stored" "'Abc' (644, root)" "$(describe "$store")"
+  record othersOldFile "the old \`service-name\` is nobody's, mode 666" "$(describe "$store"): no rights copied"
+else
+  for name in linkedFolder othersFolder othersConfigHome linkInSharedFolder othersOldFile; do
+    skip_row "$name" "planted by another user" "no second user in a user namespace"
+  done
+fi
+
+fresh setIdOldFile
+mkdir -p "${store%/*}" && echo Old >"$store" && chmod 6755 "$store"
+tool 'Abc\nn\n'
+check setIdOldFile "stored" "'Abc' (644, root)" "$(describe "$store")"
+record setIdOldFile "the old \`service-name\` is set-user-id, set-group-id and executable (6755)" \
+  "$(describe "$store")"
+
+for mask in 077 000; do
+  fresh "umask$mask"
+  around=(with_umask "$mask"); tool 'Abc\nn\n'
+  modes="$(stat -c %a "$XDG_CONFIG_HOME") $(stat -c %a "${store%/*}") $(stat -c %a "$store")"
+  check "umask$mask" "folder, folder and file modes" "700 700 $([ $mask = 077 ] && echo 600 || echo 666)" "$modes"
+  record "umask$mask" "umask $mask, no folders yet" "\`config/\` and \`kestrune/\` made 700, $(describe "$store")"
+done
+
+# --- The stored name: hostile homes and paths --------------------------------
+# The password database's home of root is /root: a private, empty one here.
+mount -t tmpfs -o mode=700 tmpfs /root
+for home in relative ''; do
+  name=$([ -n "$home" ] && echo relativeHome || echo emptyHome)
+  fresh "$name"; unset XDG_CONFIG_HOME; export HOME=$home
+  around=(in_folder "$rowdir"); tool 'Abc\nn\n'
+  check "$name" "exit status" 1 "$status"
+  check "$name" "stored in root's home" "'Abc' (644, root)" "$(describe /root/.config/kestrune/service-name)"
+  check "$name" "nothing beside it" "" "$(ls -A "$rowdir")"
+  record "$name" "HOME=${home:-(empty)}, no XDG_CONFIG_HOME (was: endless recursion, a crash)" \
+    "$(describe /root/.config/kestrune/service-name) in /root/.config/kestrune, root's home by the password database"
+  rm -rf /root/.config
+done
+
+# As Debian's /nonexistent for system users; here, so that a tool that makes
+# it makes it in the row's own folder.
+fresh missingHome; unset XDG_CONFIG_HOME; export HOME=$rowdir/nonexistent
+tool 'Abc\nn\n'
+expect_refused missingHome "nonexistent does not exist"
+check missingHome "home not made" no "$([ -e "$HOME" ] && echo yes || echo no)"
+record missingHome "HOME names a folder that does not exist, as Debian's /nonexistent" "nothing; the home not made"
+
+fresh deepConfigHome
+export XDG_CONFIG_HOME=$rowdir$(printf '/d%.0s' $(seq 1000))
+started=$(date +%s%N)
+tool 'Abc\nn\n'
+took=$((($(date +%s%N) - started) / 1000000))
+check deepConfigHome "stored" "'Abc' (644, root)" "$(describe "$XDG_CONFIG_HOME/kestrune/service-name")"
+record deepConfigHome "\`XDG_CONFIG_HOME\` 1,000 folders deep, none of them there yet" \
+  "$(describe "$XDG_CONFIG_HOME/kestrune/service-name") at the bottom; the run took $took ms"
+
+fresh overlongConfigHome
+export XDG_CONFIG_HOME=$rowdir$(printf '/d%.0s' $(seq 3000))
+tool 'Abc\nn\n'
+expect_refused overlongConfigHome "longer than 4096 bytes"
+check overlongConfigHome "nothing made" "" "$(ls -A "$rowdir")"
+record overlongConfigHome "\`XDG_CONFIG_HOME\` 6,000 bytes long" "nothing"
+
+# --- The stored name: durability and failures --------------------------------
+fresh durable
+printf 'Abc\nn\n' | timeout -k 1 20 strace -f -y -qq -e trace=fsync,rename,renameat,renameat2 -o "$work/trace" \
+  "$kestrune" >"$work/out" 2>"$work/err"
+status=$?; out=$(cat "$work/out")
+steps=$(sed -E 's/^[0-9]+ +//; s/\(([0-9]+<)?([^,>)]*)>?.*/ \2/' "$work/trace" | sed "s|$XDG_CONFIG_HOME/||g; s|service-name\.[A-Za-z0-9]*|service-name.XXXXXX|")
+check durable "flushes" "$(printf 'fsync kestrune/service-name.XXXXXX\nrenameat kestrune\nfsync kestrune')" "$steps"
+record durable "a power cut right after the run" \
+  "$(describe "$store"): the new file flushed, renamed over the old one, then the folder flushed"
+
+# A failure to store leaves the old name and no temporary file.
+expect_kept() {
+  check "$1" "exit status" 1 "$status"
+  case $(cat "$work/err") in *"$2"*) ;; *) check "$1" stderr "…$2…" "$(cat "$work/err")" ;; esac
+  check "$1" "old name kept" "Old" "$(cat "$store")"
+  check "$1" "no temporary file" "service-name" "$(ls -A "${store%/*}")"
+}
+withOldName() { fresh "$1"; mkdir -p "${store%/*}" && echo Old >"$store"; }
+
+withOldName fullDisk
+mount -t tmpfs -o size=64k tmpfs "${store%/*}" && echo Old >"$store"
+dd if=/dev/zero of="${store%/*}/filler" bs=4k 2>/dev/null
+tool 'Abc\nn\n'
+rm -f "${store%/*}/filler"
+expect_kept fullDisk "No space left on device"
+record fullDisk "the disk is full" "$(describe "$store") kept, no temporary file left"
+umount "${store%/*}"
+
+for failing in "fsync 1 fileFlushFails cannot write" "fsync 2 folderFlushFails cannot flush the folder"; do
+  read -r call when name reason <<<"$failing"
+  withOldName "$name"
+  printf 'Abc\nn\n' | timeout -k 1 20 strace -f -qq -o /dev/null -e trace=fsync -e inject=fsync:error=EIO:when=$when \
+    "$kestrune" >"$work/out" 2>"$work/err"
+  status=$?; out=$(cat "$work/out")
+  if [ "$when" = 1 ]; then
+    expect_kept "$name" "$reason"
+    record "$name" "flushing the new file fails (EIO)" "$(describe "$store") kept, no temporary file left"
+  else
+    case $(cat "$work/err") in *"$reason"*"Input/output error"*) ;; *) check "$name" stderr "…$reason…" "$(cat "$work/err")" ;; esac
+    record "$name" "flushing the folder after the rename fails (EIO)" "$(describe "$store"), said not to be safe on disk"
+  fi
+done
+
+# The close of the new file: which of the run's close calls it is, from a run
+# that succeeds, then that one fails.
+withOldName closeFails
+printf 'Abc\nn\n' | timeout -k 1 20 strace -f -y -qq -e trace=close -o "$work/closes" "$kestrune" >/dev/null 2>&1
+echo Old >"$store"
+when=$(awk '/close\(/ { n++ } /close\([0-9]+<[^>]*service-name\./ { print n; exit }' "$work/closes")
+printf 'Abc\nn\n' | timeout -k 1 20 strace -f -qq -o /dev/null -e trace=close -e inject=close:error=EIO:when=$when \
+  "$kestrune" >"$work/out" 2>"$work/err"
+status=$?; out=$(cat "$work/out")
+expect_kept closeFails "Input/output error"
+record closeFails "closing the new file fails (EIO)" "$(describe "$store") kept, no temporary file left"
+
+# --- Standard streams and signals ---------------------------------------------
+# Killed at the refresh question: the name is applied, and its line is out,
+# even with standard output on a file, which stdio would buffer to the end.
+for signal in TERM HUP INT; do
+  fresh "killed$signal"
+  rm -f "$work/in"; mkfifo "$work/in"
+  PATH=$bin:$PATH env --default-signal=INT,TERM,HUP "$kestrune" <"$work/in" >"$work/out" 2>"$work/err" &
+  pid=$!
+  exec 7>"$work/in"
+  printf 'Abc\n' >&7
+  for _ in $(seq 100); do grep -q '设置OK' "$work/err" && break; sleep 0.05; done
+  kill -"$signal" "$pid"; wait "$pid"; status=$?
+  exec 7>&-
+  out=$(cat "$work/out")
+  check "killed$signal" "exit status" $((128 + $(kill -l "$signal"))) "$status"
+  check "killed$signal" "stdout" "setup to 'Abc'" "$out"
+  check "killed$signal" "stored" "'Abc' (644, root)" "$(describe "$store")"
+  record "killed$signal" "SIG$signal at the refresh question, standard output on a file" "$(describe "$store")"
+done
+
+# Yes when the tool leads its terminal's session, as under `ssh -t` or
+# `xterm -e`: its exit hangs up its process group, the refresh shell with it.
+fresh sessionLeader
+"$work/phone" 600 &
+phone=$!
+status=$(PATH=$bin:$PATH timeout -k 1 30 python3 - "$kestrune" <<'PYTHON'
+import os, pty, sys
+pid, terminal = pty.fork()
+if pid == 0:
+    os.execv(sys.argv[1], [sys.argv[1]])
+os.write(terminal, b"Abc\ny\n")
+while True:
+    try:
+        if not os.read(terminal, 4096):
+            break
+    except OSError:
+        break
+print(os.waitstatus_to_exitcode(os.waitpid(pid, 0)[1]))
+PYTHON
+)
+for _ in $(seq 60); do kill -0 "$phone" 2>/dev/null || break; sleep 0.05; done
+killed=$(kill -0 "$phone" 2>/dev/null && echo "still running" || echo killed)
+kill "$phone" 2>/dev/null; wait "$phone" 2>/dev/null
+out="setup to 'Abc'"; : >"$work/err"
+check sessionLeader "exit status" 1 "$status"
+check sessionLeader phone killed "$killed"
+record sessionLeader "yes, with the tool leading its terminal's session" "$(describe "$store"); \`phone\` $killed a second later"
+
+# Yes after standard output's reader has gone: the run ends as usual.
+fresh yesReaderGone
+"$work/phone" 600 &
+phone=$!
+rm -f "$work/fifo"; mkfifo "$work/fifo"
+exec 5<>"$work/fifo" 6>"$work/fifo" 5<&-
+printf 'Abc\ny\n' | PATH=$bin:$PATH timeout -k 1 20 env --default-signal=PIPE "$kestrune" >&6 2>"$work/err"
+status=$?; out=
+exec 6>&-
+for _ in $(seq 60); do kill -0 "$phone" 2>/dev/null || break; sleep 0.05; done
+killed=$(kill -0 "$phone" 2>/dev/null && echo "still running" || echo killed)
+kill "$phone" 2>/dev/null; wait "$phone" 2>/dev/null
+check yesReaderGone "exit status" 1 "$status"
+check yesReaderGone phone killed "$killed"
+record yesReaderGone "yes, standard output's reader gone" "$(describe "$store"); \`phone\` $killed"
+
+# End of input at the refresh question is a no.
+fresh endAtQuestion
+"$work/phone" 600 &
+phone=$!
+tool 'Abc\n'
+sleep 1.5
+alive=$(kill -0 "$phone" 2>/dev/null && echo alive || echo killed)
+kill "$phone" 2>/dev/null; wait "$phone" 2>/dev/null
+check endAtQuestion "exit status" 1 "$status"
+check endAtQuestion phone alive "$alive"
+check endAtQuestion "refresh command" "" "$(cat "$work/refresh.log" 2>/dev/null)"
+record endAtQuestion "input ends at the refresh question" "$(describe "$store"); \`phone\` $alive, no refresh"
+
+fresh nonBlockingInput
+(sleep 0.3; printf 'Abc\nn\n') | timeout -k 1 20 python3 -c '
+import os, sys
+os.set_blocking(0, False)
+os.execv(sys.argv[1], sys.argv[1:])' "$kestrune" >"$work/out" 2>"$work/err"
+status=$?; out=$(cat "$work/out")
+check nonBlockingInput "exit status" 1 "$status"
+check nonBlockingInput "stored" "'Abc' (644, root)" "$(describe "$store")"
+record nonBlockingInput "standard input non-blocking, answers 0.3 s late (was: taken as ended)" "$(describe "$store")"
+
+fresh inputIsAFolder
+timeout -k 1 20 "$kestrune" </ >"$work/out" 2>"$work/err"
+status=$?; out=$(cat "$work/out")
+check inputIsAFolder "exit status" 0 "$status"
+case $(cat "$work/err") in *"cannot read standard input: Is a directory"*) ;;
+  *) check inputIsAFolder stderr "…cannot read standard input: Is a directory…" "$(cat "$work/err")" ;; esac
+record inputIsAFolder "standard input is a folder" "$(describe "$store")"
+
+# --- Toolkit options and platforms --------------------------------------------
+# Each must leave the terminal, with the reason, and the run must go on there.
+fresh toolkit
+for case in "qpaNope|QT_QPA_PLATFORM=nope|Qt has no platform" \
+            "qpaOffscreen|QT_QPA_PLATFORM=offscreen|offscreen shows no window" \
+            "qpaMinimal|QT_QPA_PLATFORM=minimal|minimal shows no window" \
+            "displayOption|0 -display :5|no X server runs at display :5" \
+            "platformOption|-platform x|-platform x: Qt has no platform"; do
+  IFS='|' read -r name given reason <<<"$case"
+  fresh "$name"
+  if [[ $given == QT_* ]]; then
+    export "${given%%=*}=${given#*=}"; tool 'Abc\nn\n'; unset QT_QPA_PLATFORM
+  else
+    # shellcheck disable=SC2086
+    tool 'Abc\nn\n' $given
+  fi
+  check "$name" "exit status" 1 "$status"
+  case $(cat "$work/err") in *"$reason"*"; using the terminal"*) ;;
+    *) check "$name" stderr "…$reason…; using the terminal" "$(cat "$work/err")" ;; esac
+  record "$name" "\`$given\` (was: Qt aborts, or waits on a window nobody sees)" "$(describe "$store")"
+done
+
+# --- Windows --------------------------------------------------------------------
+start_xvfb "$work" || { echo "FAIL: Xvfb did not start"; exit 1; }
+mkdir -m 700 "$work/runtime"; export XDG_RUNTIME_DIR=$work/runtime
+
+# Runs kestrune in a window with REDIRECTIONS applied (as bash words), then
+# plays the steps: "window" waits for a new window, "key:K" presses keys,
+# "type:T" types, "killX" ends the X server. Sets status, out, err.
+drive() {
+  local redirect=$1 step id seen=() pid; shift
+  eval "PATH=\$bin:\$PATH \"\$kestrune\" >\"\$work/out\" $redirect &"
+  pid=$!
+  for step in "$@"; do
+    case $step in
+      window) id=$(wait_window "${seen[@]}") || break; seen+=("$id") ;;
+      key:*) xdotool key "${step#key:}" ;;
+      type:*) xdotool type --delay 20 "${step#type:}" ;;
+      killX) stop_xvfb ;;
+    esac
+  done
+  for _ in $(seq 200); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
+  if kill -0 "$pid" 2>/dev/null; then
+    kill -KILL "$pid"; wait "$pid"; status="still running after 10 s"
+  else
+    wait "$pid"; status=$?
+  fi
+  out=$(cat "$work/out"); err=$(cat "$work/err" 2>/dev/null)
+}
+
+# What pre-fills the entry: Return on the capture window tells, as
+# "empty input" for an empty entry. The window must show at all.
+for case in "storedFifo|a FIFO|mkfifo \"\$store\"" \
+            "storedDevZero|a link to /dev/zero|ln -s /dev/zero \"\$store\"" \
+            "storedSecretLink|a link to root's secret|ln -s \"\$secret\" \"\$store\"" \
+            "storedSecondName|a second name of root's secret|ln \"\$secret\" \"\$store\"" \
+            "storedOversized|a file of 4 KiB|head -c 4096 /dev/urandom >\"\$store\""; do
+  IFS='|' read -r name what plant <<<"$case"
+  fresh "$name"; mkdir -p "${store%/*}"; eval "$plant"
+  drive '2>"$work/err"' window key:Return
+  check "$name" "exit status" 255 "$status"
+  check "$name" stdout "empty input" "$out"
+  check "$name" secret "root's secret" "$(cat "$secret")"
+  record "$name" "\`service-name\` is $what, read to fill the entry (was: hangs, fills memory, or shows the secret)" \
+    "the entry empty; \`service-name\` still $(describe "$store")"
+done
+
+fresh stderrClosed
+drive '2>&-' window type:Abc key:Return window key:Return
+check stderrClosed "exit status" 1 "$status"
+check stderrClosed stored "'Abc' (644, root)" "$(describe "$store")"
+record stderrClosed "standard error closed, in windows (was: the display's connection takes its place, and the run hangs)" \
+  "$(describe "$store")"
+
+fresh enterTwice; mkdir -p "${store%/*}" && echo Old >"$store"
+drive '2>"$work/err"' window key:Return window key:Return
+check enterTwice "exit status" 1 "$status"
+check enterTwice stdout "setup to 'Old'" "$out"
+check enterTwice "refresh command" "" "$(cat "$work/refresh.log" 2>/dev/null)"
+record enterTwice "Enter, Enter: the stored name kept, then the refresh question's default" \
+  "$(describe "$store"); no refresh"
+
+fresh displayDiesAtCapture
+drive '2>"$work/err"' window killX
+check displayDiesAtCapture "exit status" 0 "$status"
+check displayDiesAtCapture stdout "" "$out"
+check displayDiesAtCapture stored nothing "$(describe "$store")"
+case $err in *"display went away while asking for the operator name"*) ;;
+  *) check displayDiesAtCapture stderr "…display went away while asking…" "$err" ;; esac
+record displayDiesAtCapture "the X server ends while the name is asked for (was: status 1, as if applied)" \
+  "$(describe "$store")"
+start_xvfb "$work"
+
+fresh displayDiesAtQuestion
+drive '2>"$work/err"' window type:Abc key:Return window killX
+check displayDiesAtQuestion "exit status" 1 "$status"
+check displayDiesAtQuestion stdout "setup to 'Abc'" "$out"
+record displayDiesAtQuestion "the X server ends at the refresh question" "$(describe "$store")"
+start_xvfb "$work"
+
+# An X server that refuses us: the reason names the fix.
+fresh notAuthorised
+# The server loads every cookie of its file, whatever display it names.
+xauth -q -f "$work/xauth" add :99 MIT-MAGIC-COOKIE-1 "$(od -An -tx1 -N16 /dev/urandom | tr -d ' \n')"
+Xvfb -displayfd 8 -auth "$work/xauth" -nolisten tcp 8>"$work/locked" 2>/dev/null &
+locked=$!
+for _ in $(seq 100); do [ -s "$work/locked" ] && break; sleep 0.05; done
+DISPLAY=:$(cat "$work/locked") tool 'Abc\nn\n'
+kill "$locked"; wait "$locked" 2>/dev/null
+check notAuthorised "exit status" 1 "$status"
+case $err in *"does not let this user in"*"XAUTHORITY"*"using the terminal"*) ;;
+  *) check notAuthorised stderr "…does not let this user in…XAUTHORITY…using the terminal" "$err" ;; esac
+record notAuthorised "an X server that wants a cookie the tool has not" "$(describe "$store")"
+
+# Damaged window modules beside a copy of the tool.
+module=$(dirname "$kestrune")/kestrune-window.so
+library=$(ldconfig -p | sed -n 's/.*libxcb\.so\.1 .*=> //p' | head -n 1)
+for case in "cutShort|cut short after 20,000 bytes (was: SIGBUS)|head -c 20000 \"\$module\" >\$alone/kestrune-window.so|damaged (cut short)" \
+            "notElf|not an ELF file|echo garbage >\$alone/kestrune-window.so|is not an ELF file" \
+            "noEntryPoint|a library without the entry point|cp \"\$library\" \$alone/kestrune-window.so|has no entry point" \
+            "moduleLink|a link to the real module|ln -s \"\$module\" \$alone/kestrune-window.so|is a symbolic link"; do
+  IFS='|' read -r name what plant reason <<<"$case"
+  fresh "$name"; alone=$rowdir/alone; mkdir -p "$alone"; cp "$kestrune" "$alone/"; eval "$plant"
+  printf 'Abc\nn\n' | timeout -k 1 20 "$alone/kestrune" >"$work/out" 2>"$work/err"
+  status=$?; out=$(cat "$work/out")
+  check "$name" "exit status" 1 "$status"
+  case $(cat "$work/err") in *"$reason"*"; using the terminal"*) ;;
+    *) check "$name" stderr "…$reason…; using the terminal" "$(cat "$work/err")" ;; esac
+  record "$name" "the window module is $what" "$(describe "$store")"
+done
+
+echo "| Row | Attack or fault | What the tool did | What was stored, where |"
+echo "|---|---|---|---|"
+cat "$table"
+finish "hostile runs"
