@@ -25,13 +25,12 @@ while [ $# -gt 0 ]; do
   shift
 done
 
-# The machine is shared: two build jobs at most.
-export CMAKE_BUILD_PARALLEL_LEVEL=2
 ensure_packages xvfb libx11-dev libxtst-dev python3 time
 $short || ensure_packages zenity pinentry-gtk2 whiptail gnuplot-nox
 build_preset default >&2
-(cd "$top" && cmake -S bench -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null &&
-  cmake --build build/bench) >&2
+# As the clone's owner, as the tool's own build (scripts/lib.sh).
+(cd "$top" && "${as_clone_owner[@]}" cmake -S bench -B build/bench -G Ninja \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null && "${as_clone_owner[@]}" cmake --build build/bench) >&2
 
 if $short; then
   # The run's own temporary files go into a folder of its own, which must be
