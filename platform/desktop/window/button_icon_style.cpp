@@ -65,7 +65,7 @@ QIcon ButtonIconStyle::standardIcon(StandardPixmap pixmap, const QStyleOption *o
         for (const ButtonIcon &icon : buttonIcons) {
             if (icon.pixmap != pixmap || inIconTheme(icon))
                 continue;
-            const QIcon builtIn =
+            QIcon builtIn =
                 builtInIcon(icon.builtInName, pixelMetric(PM_ButtonIconSize, option, widget));
             if (!builtIn.isNull())
                 return builtIn;

@@ -14,6 +14,8 @@ class WindowCaptureDialog : public CaptureDialog {
 public:
     WindowCaptureDialog(const QString &caption, const QString &prompt, const QString &entryText);
     ~WindowCaptureDialog() override;
+    WindowCaptureDialog(const WindowCaptureDialog &) = delete;
+    WindowCaptureDialog &operator=(const WindowCaptureDialog &) = delete;
 
     void selectAll() override;
     void show() override;

@@ -12,7 +12,7 @@ Application *WindowPlatform::createApplication(int &argc, char **argv)
     prepareToolkitEnvironment();
     Application *application = new WindowApplication(argc, argv);
     QApplication::setStyle(new ButtonIconStyle);
-    return application;
+    return application;  // NOLINT(clang-analyzer-cplusplus.NewDeleteLeaks): the application owns its style
 }
 
 MessageDialog *WindowPlatform::createMessageDialog(const char *caption, const char *text,
