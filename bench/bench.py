@@ -2,26 +2,30 @@
 """Measures Kestrune's dialogs against a bare Qt program, its peers and the floor.
 
 Run through bench/run.sh, which installs and builds what this needs. Every
-candidate runs once per round, in the same order (A B C A B C ...), so that
-drift of the machine falls on all of them alike; the first rounds warm the
-caches and are not counted.
+candidate runs once per round, and the order turns by one each round (A B C,
+B C A, C A B, ...), so that drift of the machine, and whatever running right
+after another candidate costs, falls on all of them alike; the first rounds
+warm the caches and are not counted.
 
 Window figures come from a private Xvfb and bench/x_watch.c, which reports
 the moment a window titled "Kestrune" is mapped, on the clock read here just
 before the candidate is started:
   - time to visible: start until the capture window is mapped and titled;
   - full flow: start, type a name and Return, answer the question with
-    Escape (no), until the process has exited;
+    Escape (no), until the process has exited: the moment its pidfd becomes
+    readable, on the same clock;
   - peak memory: /usr/bin/time -f %M, in runs of their own so that starting
     /usr/bin/time does not count in the times.
 Terminal figures: start until the prompt's text has been written to a
 pseudo-terminal, and peak memory likewise.
 
 Kestrune never gets a yes: its question is answered with Escape (no), and it
-runs with stand-in `sleep` and `pidof` first on PATH all the same.
+runs with stand-in `sleep` and `pidof` first on PATH all the same. Every run
+of it gets a fresh, empty XDG_CONFIG_HOME, as a first run would.
 """
 
 import argparse
+import contextlib
 import datetime
 import fcntl
 import os
@@ -56,18 +60,26 @@ class LineReader:
         self.fd = fd
         self.buffer = b""
 
-    def line(self, timeout_s):
-        deadline = time.monotonic() + timeout_s
-        while b"\n" not in self.buffer:
-            left = deadline - time.monotonic()
-            if left <= 0 or not select.select([self.fd], [], [], left)[0]:
-                return None
-            chunk = os.read(self.fd, 4096)
-            if not chunk:
-                return None
-            self.buffer += chunk
+    def pending(self):
+        """The next complete line already read, or None."""
+        if b"\n" not in self.buffer:
+            return None
         line, self.buffer = self.buffer.split(b"\n", 1)
         return line.decode()
+
+    def fill(self):
+        """Reads what is there (call when select says so); False at the end."""
+        chunk = os.read(self.fd, 4096)
+        self.buffer += chunk
+        return bool(chunk)
+
+    def line(self, timeout_s):
+        deadline = time.monotonic() + timeout_s
+        while (line := self.pending()) is None:
+            left = deadline - time.monotonic()
+            if left <= 0 or not select.select([self.fd], [], [], left)[0] or not self.fill():
+                return None
+        return line
 
     def drain(self):
         while select.select([self.fd], [], [], 0)[0]:
@@ -100,17 +112,30 @@ class Display:
 
     def next_shown(self, process):
         """(time in ns, window) of the next "Kestrune" window mapped, or None
-        once `process` has exited without one or the time is up."""
+        once `process` has exited without one or the time is up. Waits on the
+        watcher and on the process's exit at once, so neither is seen late."""
         deadline = time.monotonic() + TIMEOUT_S
-        while time.monotonic() < deadline:
-            exited = process.poll() is not None
-            line = self.events.line(0.2 if exited else 0.05)
-            if line and " shown " in line:
-                stamp, _, window = line.split()
-                return int(stamp), window
-            if exited:
+        while True:
+            line = self.events.pending()
+            if line is not None:
+                if " shown " in line:
+                    stamp, _, window = line.split()
+                    return int(stamp), window
+                continue
+            watched = [self.events.fd]
+            if process.exited_at is None:
+                watched.append(process.pidfd)
+            else:
+                # Events the server sent before the exit may still be on their way.
+                deadline = min(deadline, process.exited_at + 0.2)
+            left = deadline - time.monotonic()
+            if left <= 0:
                 return None
-        return None
+            ready = select.select(watched, [], [], left)[0]
+            if self.events.fd in ready and not self.events.fill():
+                return None
+            if process.pidfd in ready:
+                process.exited_at = time.monotonic()
 
     def send(self, command):
         self.watcher.stdin.write(command.encode() + b"\n")
@@ -124,11 +149,13 @@ class Display:
 
 
 class Candidate:
-    def __init__(self, key, label, argv, kind, stdin=None, env=None, finish=b"\x04"):
+    def __init__(self, key, label, argv, kind, stdin=None, env=None, finish=b"\x04",
+                 fresh_config=False):
         self.key, self.label, self.argv, self.kind = key, label, argv, kind
         self.stdin = stdin  # bytes written to standard input at start
         self.env = env or {}
         self.finish = finish  # terminal: the keys that end the prompt
+        self.fresh_config = fresh_config  # a new, empty XDG_CONFIG_HOME every run
         self.samples = {"visible": [], "flow": [], "memory": [], "prompt": []}
         self.failures = 0
         self.unavailable = None  # why it could not be measured at all
@@ -143,11 +170,47 @@ def kill_group(process):
 
 
 def start(candidate, env, memory_file, **streams):
+    """Starts the candidate with a pidfd on it: its exit is seen the moment it
+    happens (`ended`), instead of at the next turn of a polling loop."""
     argv = candidate.argv
     if memory_file:
         argv = ["/usr/bin/time", "-f", "%M", "-o", memory_file] + argv
-    return subprocess.Popen(argv, env=dict(env, **candidate.env), start_new_session=True,
-                            **streams)
+    process = subprocess.Popen(argv, env=env, start_new_session=True, **streams)
+    process.pidfd = os.pidfd_open(process.pid)
+    process.exited_at = None
+    return process
+
+
+def ended(process, timeout_s):
+    """Waits until the process has exited; returns the moment (ns) its pidfd
+    became readable, or None when the time is up."""
+    if not select.select([process.pidfd], [], [], timeout_s)[0]:
+        return None
+    moment = now_ns()
+    process.wait()
+    return moment
+
+
+def finish(process):
+    """Makes sure the process is gone and reaped, and lets go of its pidfd."""
+    if process.poll() is None:
+        kill_group(process)
+    os.close(process.pidfd)
+
+
+@contextlib.contextmanager
+def environment_for(candidate, env, work):
+    """The candidate's environment for one run: a fresh, empty
+    XDG_CONFIG_HOME for Kestrune, removed again afterwards."""
+    env = dict(env, **candidate.env)
+    if not candidate.fresh_config:
+        yield env
+        return
+    config = tempfile.mkdtemp(prefix="config.", dir=work)
+    try:
+        yield dict(env, XDG_CONFIG_HOME=config)
+    finally:
+        shutil.rmtree(config, ignore_errors=True)
 
 
 def read_memory(memory_file):
@@ -159,43 +222,46 @@ def run_window(candidate, display, env, work, counted, with_memory):
     """One full flow of a window candidate; records its figures if counted."""
     display.events.drain()
     memory_file = os.path.join(work, "memory") if with_memory else None
-    output = open(os.path.join(work, "stdout"), "w+b")
-    started = now_ns()
-    process = start(candidate, env, memory_file,
-                    stdin=subprocess.PIPE if candidate.stdin else subprocess.DEVNULL,
-                    stdout=output, stderr=subprocess.DEVNULL)
+    with environment_for(candidate, env, work) as run_env, \
+            open(os.path.join(work, "stdout"), "w+b") as output:
+        started = now_ns()
+        process = start(candidate, run_env, memory_file,
+                        stdin=subprocess.PIPE if candidate.stdin else subprocess.DEVNULL,
+                        stdout=output, stderr=subprocess.DEVNULL)
+        try:
+            moments = window_flow(candidate, display, process)
+        finally:
+            finish(process)
+        output.seek(0)
+        printed = output.read()
+
+    if moments is None or (candidate.key == "kestrune" and
+                           f"setup to '{NAME_TYPED}'".encode() not in printed):
+        candidate.failures += counted
+    elif counted and with_memory:
+        candidate.samples["memory"].append(read_memory(memory_file))
+    elif counted:
+        shown, exited = moments
+        candidate.samples["visible"].append((shown - started) / 1e6)
+        candidate.samples["flow"].append((exited - started) / 1e6)
+
+
+def window_flow(candidate, display, process):
+    """Plays the two dialogs; returns the moments (ns) the first one showed
+    and the process exited, or None if the flow did not complete."""
     if candidate.stdin:
         process.stdin.write(candidate.stdin)
         process.stdin.close()
-
     shown = display.next_shown(process)
     question = None
     if shown and display.send(f"type {shown[1]} {NAME_TYPED}"):
         question = display.next_shown(process)
     if not question or not display.send(f"key {question[1]} Escape"):
-        if process.poll() is None:
-            kill_group(process)
-        elif not shown and candidate.key == "kestrune":
+        if not shown and process.exited_at is not None and candidate.key == "kestrune":
             candidate.unavailable = "this build shows no window (no window interface in it)"
-        candidate.failures += counted
-        return
-    try:
-        process.wait(TIMEOUT_S)
-    except subprocess.TimeoutExpired:
-        kill_group(process)
-        candidate.failures += counted
-        return
-    ended = now_ns()
-
-    output.seek(0)
-    if candidate.key == "kestrune" and f"setup to '{NAME_TYPED}'".encode() not in output.read():
-        candidate.failures += counted
-        return
-    if counted and with_memory:
-        candidate.samples["memory"].append(read_memory(memory_file))
-    elif counted:
-        candidate.samples["visible"].append((shown[0] - started) / 1e6)
-        candidate.samples["flow"].append((ended - started) / 1e6)
+        return None
+    exited = ended(process, TIMEOUT_S)
+    return (shown[0], exited) if exited else None
 
 
 def run_terminal(candidate, env, work, counted, with_memory):
@@ -203,9 +269,26 @@ def run_terminal(candidate, env, work, counted, with_memory):
     memory_file = os.path.join(work, "memory") if with_memory else None
     master, slave = os.openpty()
     fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", 24, 80, 0, 0))
-    started = now_ns()
-    process = start(candidate, env, memory_file, stdin=slave, stdout=slave, stderr=slave)
-    os.close(slave)
+    with environment_for(candidate, env, work) as run_env:
+        started = now_ns()
+        process = start(candidate, run_env, memory_file, stdin=slave, stdout=slave, stderr=slave)
+        os.close(slave)
+        try:
+            shown = terminal_prompt(candidate, master, process)
+        finally:
+            os.close(master)
+            finish(process)
+    if shown is None:
+        candidate.failures += counted
+    elif counted and with_memory:
+        candidate.samples["memory"].append(read_memory(memory_file))
+    elif counted:
+        candidate.samples["prompt"].append((shown - started) / 1e6)
+
+
+def terminal_prompt(candidate, master, process):
+    """Reads the terminal until the prompt's text has come, answers it, and
+    lets the candidate end. Returns the moment (ns) the prompt came, or None."""
     seen, shown = b"", None
     deadline = time.monotonic() + TIMEOUT_S
     while shown is None and time.monotonic() < deadline:
@@ -221,27 +304,18 @@ def run_terminal(candidate, env, work, counted, with_memory):
     if shown is not None:
         os.write(master, candidate.finish)
     # Keep reading so that the candidate never blocks on a full terminal.
-    while True:
-        if select.select([master], [], [], 0.2)[0]:
-            try:
-                if os.read(master, 65536):
-                    continue
-            except OSError:
-                pass
+    while (left := deadline - time.monotonic()) > 0:
+        ready = select.select([master, process.pidfd], [], [], left)[0]
+        if process.pidfd in ready:
             break
-        if process.poll() is not None or time.monotonic() > deadline:
+        try:
+            if not os.read(master, 65536):
+                break
+        except OSError:
             break
-    os.close(master)
-    try:
-        process.wait(max(0.1, deadline - time.monotonic()))
-    except subprocess.TimeoutExpired:
-        kill_group(process)
-    if shown is None:
-        candidate.failures += counted
-    elif counted and with_memory:
-        candidate.samples["memory"].append(read_memory(memory_file))
-    elif counted:
-        candidate.samples["prompt"].append((shown - started) / 1e6)
+    # Waited for, so that /usr/bin/time gets to write the peak memory.
+    ended(process, max(0.1, deadline - time.monotonic()))
+    return shown
 
 
 def candidates(args, work):
@@ -256,16 +330,17 @@ def candidates(args, work):
         with open(path, "w") as f:
             f.write("#!/bin/sh\nexit 0\n")
         os.chmod(path, 0o755)
-    kestrune_env = {"PATH": standins + ":" + os.environ["PATH"],
-                    "XDG_CONFIG_HOME": os.path.join(work, "config")}
+    kestrune_env = {"PATH": standins + ":" + os.environ["PATH"]}
 
     window = [
-        Candidate("kestrune", "Kestrune, window", [kestrune], "window", env=kestrune_env),
+        Candidate("kestrune", "Kestrune, window", [kestrune], "window", env=kestrune_env,
+                  fresh_config=True),
         Candidate("bareqt", "Bare Qt 6 program (QInputDialog)",
                   [os.path.join(tools, "bare_qt_dialog")], "window"),
     ]
     terminal = [
-        Candidate("kestrune", "Kestrune, terminal", [kestrune], "terminal", env=kestrune_env),
+        Candidate("kestrune", "Kestrune, terminal", [kestrune], "terminal", env=kestrune_env,
+                  fresh_config=True),
         Candidate("readp", "bash `read -p`",
                   ["bash", "-c", 'read -r -p "Kestrune — 运营商名称: " name'], "terminal"),
     ]
@@ -306,7 +381,8 @@ def ratio_cell(value, target):
     return f"{value:.2f}×", ("met" if value <= target else "not met")
 
 
-def machine_description(load_before, load_after):
+def machine_description(loads):
+    """The machine, and its load average (1 min) before, during and after."""
     model = "unknown CPU"
     with open("/proc/cpuinfo") as f:
         for line in f:
@@ -321,7 +397,8 @@ def machine_description(load_before, load_after):
                         capture_output=True, text=True).stdout or "?"
     return (f"{model}, {os.cpu_count()} cores, {memory_gib:.0f} GiB; Linux "
             f"{platform.release()}, Debian {debian}, Qt {qt}; Xvfb, no window manager. "
-            f"Load average (1 min) {load_before:.2f} before the run, {load_after:.2f} after.")
+            f"Load average (1 min) {loads[0]:.2f} before the run, at most {max(loads):.2f} "
+            f"after a round, {loads[-1]:.2f} after.")
 
 
 def figures_markdown(args, window, terminal, rounds, machine):
@@ -361,23 +438,20 @@ def figures_markdown(args, window, terminal, rounds, machine):
     lines.append("| Figure | Ratio | Target | |")
     lines.append("|---|---|---|---|")
     ours, bare = by_key["kestrune"], by_key["bareqt"]
-    rows = [
-        ("Window, time to visible ÷ bare Qt", ratio(ours.samples["visible"],
-                                                    bare.samples["visible"]), 1.00),
-        ("Window, peak memory ÷ bare Qt", ratio(ours.samples["memory"],
-                                               bare.samples["memory"]), 1.00),
-        ("Window, full flow ÷ bare Qt", ratio(ours.samples["flow"], bare.samples["flow"]), 1.00),
-        ("Terminal, time to prompt ÷ `read -p`",
-         ratio(term_by_key["kestrune"].samples["prompt"], term_by_key["readp"].samples["prompt"]),
-         1.50),
-    ]
+    ours_prompt = term_by_key["kestrune"].samples["prompt"]
+    window_figures = [("visible", "time to visible", 0.95), ("flow", "full flow", 1.00),
+                      ("memory", "peak memory", 1.00)]
+    rows = [(f"Window, {name} ÷ bare Qt", ratio(ours.samples[figure], bare.samples[figure]), target)
+            for figure, name, target in window_figures]
+    rows.append(("Terminal, time to prompt ÷ `read -p`",
+                 ratio(ours_prompt, term_by_key["readp"].samples["prompt"]), 1.05))
     if "whiptail" in term_by_key:
         rows.append(("Terminal, time to prompt ÷ whiptail",
-                     ratio(term_by_key["kestrune"].samples["prompt"],
-                           term_by_key["whiptail"].samples["prompt"]), 1.00))
+                     ratio(ours_prompt, term_by_key["whiptail"].samples["prompt"]), 1.00))
     if "pinentry" in by_key:
-        rows.append(("Window, time to visible ÷ pinentry-gtk-2 (stretch)",
-                     ratio(ours.samples["visible"], by_key["pinentry"].samples["visible"]), 1.00))
+        rows += [(f"Window, {name} ÷ pinentry-gtk-2 (stretch)",
+                  ratio(ours.samples[figure], by_key["pinentry"].samples[figure]), 1.00)
+                 for figure, name, _ in window_figures]
     for name, value, target in rows:
         cell, verdict = ratio_cell(value, target)
         lines.append(f"| {name} | {cell} | ≤ {target:.2f}× | {verdict} |")
@@ -461,8 +535,23 @@ def main():
                         help="Kestrune and the bare Qt program only, no peers")
     args = parser.parse_args()
 
-    load_before = os.getloadavg()[0]
+    loads = [os.getloadavg()[0]]
     work = tempfile.mkdtemp(prefix="kestrune-bench.")
+    try:
+        figures = measure(args, work, loads)
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+    print(figures)
+
+
+def rotated(items, turn):
+    """`items` turned left by `turn` places: each round starts with another."""
+    turn %= len(items)
+    return items[turn:] + items[:turn]
+
+
+def measure(args, work, loads):
+    """Runs every round; writes the document and the chart; returns the figures."""
     runtime = os.path.join(work, "runtime")
     os.makedirs(runtime, mode=0o700)
     # The same plain session for everyone: a UTF-8 locale, a home and runtime
@@ -477,26 +566,24 @@ def main():
         for number in range(args.warmup + args.rounds):
             counted = number >= args.warmup
             for with_memory in (False, True):
-                for c in window:
+                for c in rotated(window, number):
                     if not c.unavailable:
                         run_window(c, display, window_env, work, counted, with_memory)
                 # The terminal prompts take milliseconds: three samples a round.
-                for _ in range(1 if with_memory else 3):
-                    for c in terminal:
+                for repeat in range(1 if with_memory else 3):
+                    for c in rotated(terminal, number + repeat):
                         run_terminal(c, terminal_env, work, counted, with_memory)
+            loads.append(os.getloadavg()[0])
             print(f"bench: round {number + 1}/{args.warmup + args.rounds}"
                   f"{'' if counted else ' (warm-up)'}", file=sys.stderr)
     finally:
         display.close()
 
-    machine = machine_description(load_before, os.getloadavg()[0])
-    figures = figures_markdown(args, window, terminal, args.rounds, machine)
+    figures = figures_markdown(args, window, terminal, args.rounds, machine_description(loads))
     write_document(args.output, figures)
     if args.chart:
         draw_chart(os.path.abspath(args.chart), window, terminal, work)
-    shutil.rmtree(work, ignore_errors=True)
-    print(figures)
-
+    return figures
 
 if __name__ == "__main__":
     main()

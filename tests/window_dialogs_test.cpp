@@ -177,6 +177,8 @@ void WindowDialogsTest::captureDialog()
         ::answer(window, entry, answer);
     });
     application.exec();
+    // Its window goes once it has closed; the answer stays with the dialog.
+    QCOMPARE(QApplication::topLevelWidgets().size(), 0);
 
     QCOMPARE(title, QString::fromUtf8(caption));
     QCOMPARE(label, QString::fromUtf8(prompt));

@@ -8,28 +8,40 @@
 
 WindowCaptureDialog::WindowCaptureDialog(const QString &caption, const QString &prompt,
                                          const QString &entryText)
-    // cppcheck-suppress [noCopyConstructor, noOperatorEq] ; its QDialog cannot be copied
-    : entry(new QLineEdit(entryText, &dialog))
+    : dialog(new QDialog), entry(new QLineEdit(entryText, dialog))
 {
-    dialog.setWindowTitle(caption);
-    dialog.setModal(true);
+    dialog->setWindowTitle(caption);
+    dialog->setModal(true);
     // Wide enough for the caption in the title bar and a name of some length.
-    dialog.setMinimumWidth(320);
+    dialog->setMinimumWidth(320);
 
-    auto *label = new QLabel(prompt, &dialog);
+    auto *label = new QLabel(prompt, dialog);
     label->setBuddy(entry);
 
     // OK is the default button, so Enter in the entry accepts; QDialog
     // itself turns Esc and closing the window into a rejection.
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
     buttons->button(QDialogButtonBox::Ok)->setDefault(true);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
 
-    auto *layout = new QVBoxLayout(&dialog);
+    auto *layout = new QVBoxLayout(dialog);
     layout->addWidget(label);
     layout->addWidget(entry);
     layout->addWidget(buttons);
+
+    // Deleted once the event loop that ran it has returned, before the
+    // question's window is made.
+    QObject::connect(dialog, &QDialog::finished, dialog, [this](int result) {
+        closedResult = result;
+        closedText = entry->text().toUtf8();
+        dialog->deleteLater();
+    });
+}
+
+WindowCaptureDialog::~WindowCaptureDialog()
+{
+    delete dialog;
 }
 
 void WindowCaptureDialog::selectAll()
@@ -39,20 +51,20 @@ void WindowCaptureDialog::selectAll()
 
 void WindowCaptureDialog::show()
 {
-    dialog.show();
+    dialog->show();
 }
 
 // QDialog::Accepted is 1, Rejected 0.
 int WindowCaptureDialog::result() const
 {
-    return dialog.result();
+    return dialog ? dialog->result() : closedResult;
 }
 
 size_t WindowCaptureDialog::resultText(char *buffer, size_t size) const
 {
     // Blanks around the text are handed over as typed: trimming is the
     // run flow's job.
-    const QByteArray text = entry->text().toUtf8();
+    const QByteArray text = dialog ? entry->text().toUtf8() : closedText;
     const size_t length = qstrlen(text.constData());
     if (length < size)
         qstrcpy(buffer, text.constData());

@@ -4,22 +4,33 @@
 
 #include "platform.h"
 
+#include <QByteArray>
 #include <QDialog>
+#include <QPointer>
 
 class QLineEdit;
 
 class WindowCaptureDialog : public CaptureDialog {
 public:
     WindowCaptureDialog(const QString &caption, const QString &prompt, const QString &entryText);
+    ~WindowCaptureDialog() override;
+    WindowCaptureDialog(const WindowCaptureDialog &) = delete;
+    WindowCaptureDialog &operator=(const WindowCaptureDialog &) = delete;
 
     void selectAll() override;
     void show() override;
     int result() const override;
     size_t resultText(char *buffer, size_t size) const override;
 
-    QDialog &window() { return dialog; }
+    // The window, until it has closed.
+    QDialog &window() { return *dialog; }
 
 private:
-    QDialog dialog;
+    // Let go of once it has closed, as QInputDialog::getText lets go of its
+    // own: the run keeps this object to its end, the window's memory need not
+    // stay with it. Its answer is kept here.
+    QPointer<QDialog> dialog;
     QLineEdit *entry;
+    int closedResult = 0;
+    QByteArray closedText;
 };

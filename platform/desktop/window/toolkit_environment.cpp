@@ -1,0 +1,36 @@
+#include "toolkit_environment.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+
+// As libdbus decides it: an empty address counts as none, and the runtime
+// folder's socket is looked at without following links.
+bool sessionBusReachable()
+{
+    const char *address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+    if (address && address[0] != '\0')
+        return true;
+    const char *runtimeFolder = std::getenv("XDG_RUNTIME_DIR");
+    if (!runtimeFolder)
+        return false;
+    const std::string socket = std::string(runtimeFolder) + "/bus";
+    struct stat status;
+    return lstat(socket.c_str(), &status) == 0 && S_ISSOCK(status.st_mode) &&
+           status.st_uid == getuid();
+}
+
+void prepareToolkitEnvironment()
+{
+    // Qt asks for the session bus to find a screen reader on it. Without a
+    // bus, libdbus would try to start one: it looks for dbus-launch in every
+    // folder of PATH, and where dbus-x11 is installed leaves a bus daemon of
+    // root's running on the display after we have gone. A bus started just
+    // for us has no screen reader on it, so nothing is lost by having none:
+    // an address of a kind libdbus does not know fails at once and quietly.
+    // The refresh shell inherits it; it uses no bus.
+    if (!sessionBusReachable())
+        setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
+}
