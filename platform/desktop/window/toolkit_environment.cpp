@@ -3,8 +3,27 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QString>
+#include <QtGlobal>
+
 #include <cstdlib>
 #include <string>
+
+namespace {
+
+QtMessageHandler toolkitMessages = nullptr;
+
+// Under sudo there is no XDG_RUNTIME_DIR, and Qt says so at every start,
+// though it falls back to a folder of its own and a window needs nothing
+// from it. Every other message is passed on as before.
+void withoutRuntimeFolderNote(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type == QtWarningMsg && message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")))
+        return;
+    toolkitMessages(type, context, message);
+}
+
+}  // namespace
 
 // As libdbus decides it: an empty address counts as none, and the runtime
 // folder's socket is looked at without following links.
@@ -33,4 +52,7 @@ void prepareToolkitEnvironment()
     // The refresh shell inherits it; it uses no bus.
     if (!sessionBusReachable())
         setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
+    // Qt hands back its own handler when none was installed before.
+    if (!std::getenv("XDG_RUNTIME_DIR") && !toolkitMessages)
+        toolkitMessages = qInstallMessageHandler(withoutRuntimeFolderNote);
 }
