@@ -25,6 +25,7 @@ std::string environment(const char *name)
 // What Qt is asked for, by the environment and by its own options on the
 // command line, which win.
 struct Request {
+    std::string pluginFolder;  // -platformpluginpath's value
     std::string platforms;  // a list such as "wayland;xcb"; empty: Qt chooses
     std::string origin;     // where the list came from: "QT_QPA_PLATFORM=" or "-platform "
     std::string x11Display;
@@ -35,7 +36,7 @@ struct Request {
 // The options of Qt's own that take the next argument as their value: that
 // value is no option, whatever it looks like.
 const char *const optionsWithValues[] = {
-    "-platformpluginpath", "-platformtheme", "-plugin", "-qwindowgeometry", "-geometry",
+    "-platformtheme", "-plugin", "-qwindowgeometry", "-geometry",
     "-qwindowtitle", "-title", "-qwindowicon", "-icon", "-style", "-stylesheet", "-session",
     "-name", "-visual"};
 
@@ -57,6 +58,8 @@ Request readRequest(int argc, char **argv)
         if (option == "-platform") {
             request.platforms = argv[++i];
             request.origin = "-platform ";
+        } else if (option == "-platformpluginpath") {
+            request.pluginFolder = argv[++i];
         } else if (option == "-display") {
             request.x11Display = argv[++i];
             request.x11DisplayFromCommandLine = true;
@@ -263,7 +266,13 @@ DisplayCheck checkDisplay(int argc, char **argv)
     DisplayCheck check;
     check.named = !request.platforms.empty() || !request.x11Display.empty() ||
                   !request.waylandDisplay.empty();
-    if (check.named)
+    if (!check.named)
+        return check;
+    // Qt would load its platform from there, as root.
+    if (!request.pluginFolder.empty())
+        check.unusableReason = "-platformpluginpath would have Qt load code as root from " +
+                               request.pluginFolder;
+    else
         check.unusableReason = request.platforms.empty() ? checkDefault(request) : checkChosen(request);
     return check;
 }

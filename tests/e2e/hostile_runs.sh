@@ -380,12 +380,13 @@ done
 start_xvfb "$work" || { echo "FAIL: Xvfb did not start"; exit 1; }
 mkdir -m 700 "$work/runtime"; export XDG_RUNTIME_DIR=$work/runtime
 
+tracer=()
 # Runs kestrune in a window with REDIRECTIONS applied (as bash words), then
 # plays the steps: "window" waits for a new window, "key:K" presses keys,
 # "type:T" types, "killX" ends the X server. Sets status, out, err.
 drive() {
   local redirect=$1 step id seen=() pid; shift
-  eval "PATH=\$bin:\$PATH \"\$kestrune\" >\"\$work/out\" $redirect &"
+  eval "PATH=\$bin:\$PATH \${tracer[@]} \"\$kestrune\" >\"\$work/out\" $redirect &"
   pid=$!
   for step in "$@"; do
     case $step in
@@ -428,6 +429,18 @@ check stderrClosed stored "'Abc' (644, root)" "$(describe "$store")"
 record stderrClosed "standard error closed, in windows (was: the display's connection takes its place, and the run hangs)" \
   "$(describe "$store")"
 
+# Plugin folders named in the environment, as `sudo -E` keeps them: anyone
+# who can write there would have root run their code. Qt never looks there.
+fresh pluginFolders; mkdir -p "$rowdir/plugins/platforms"
+tracer=(strace -f -qq -e trace=openat,open,stat,newfstatat,access -o "$work/opened")
+QT_PLUGIN_PATH=$rowdir/plugins QT_QPA_PLATFORM_PLUGIN_PATH=$rowdir/plugins/platforms \
+  drive '2>"$work/err"' window key:Escape
+tracer=()
+check pluginFolders "exit status" 0 "$status"
+check pluginFolders "looked into the planted folders" 0 "$(grep -c "$rowdir/plugins" "$work/opened")"
+record pluginFolders "QT_PLUGIN_PATH and QT_QPA_PLATFORM_PLUGIN_PATH name a folder anyone may write" \
+  "nothing; Qt never looked there"
+
 fresh enterTwice; mkdir -p "${store%/*}" && echo Old >"$store"
 drive '2>"$work/err"' window key:Return window key:Return
 check enterTwice "exit status" 1 "$status"
@@ -457,7 +470,7 @@ start_xvfb "$work"
 # An X server that refuses us: the reason names the fix.
 fresh notAuthorised
 # The server loads every cookie of its file, whatever display it names.
-xauth -q -f "$work/xauth" add :99 MIT-MAGIC-COOKIE-1 "$(od -An -tx1 -N16 /dev/urandom | tr -d ' \n')"
+xauth -q -f "$work/xauth" add :99 MIT-MAGIC-COOKIE-1 "$(od -An -tx1 -N16 /dev/urandom | tr -d ' \n')" 2>/dev/null
 Xvfb -displayfd 8 -auth "$work/xauth" -nolisten tcp 8>"$work/locked" 2>/dev/null &
 locked=$!
 for _ in $(seq 100); do [ -s "$work/locked" ] && break; sleep 0.05; done

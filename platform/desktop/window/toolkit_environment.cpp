@@ -52,6 +52,11 @@ void prepareToolkitEnvironment()
     // The refresh shell inherits it; it uses no bus.
     if (!sessionBusReachable())
         setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
+    // The tool runs as root: plugins come only from Qt's own folder, never
+    // from one that the environment names (kept through `sudo -E`, say),
+    // where anyone who can write would have root run their code.
+    unsetenv("QT_PLUGIN_PATH");
+    unsetenv("QT_QPA_PLATFORM_PLUGIN_PATH");
     // Qt hands back its own handler when none was installed before.
     if (!std::getenv("XDG_RUNTIME_DIR") && !toolkitMessages)
         toolkitMessages = qInstallMessageHandler(withoutRuntimeFolderNote);
