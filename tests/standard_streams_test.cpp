@@ -24,7 +24,7 @@ bool isDevNull(int descriptor)
 // In the child: closes the descriptors of `closedMask` (bit n: descriptor n),
 // leaves the others on a pipe, prepares the streams and writes one line to
 // standard output without flushing. Exits with a bit set for each broken
-// promise: 1 a closed descriptor is not on /dev/null, 2 an open one was
+// promise: 1 a closed descriptor is not on /dev/null the right way round, 2 an open one was
 // replaced, 4 SIGPIPE is not ignored, 8 the line could not be written.
 int childOutcome(int closedMask, int pipeWriteEnd, ino_t pipeInode)
 {
@@ -40,8 +40,10 @@ int childOutcome(int closedMask, int pipeWriteEnd, ino_t pipeInode)
     int broken = 0;
     for (int descriptor = 0; descriptor <= 2; ++descriptor) {
         struct stat status;
+        // Standard input is read from, the other two written to.
+        const int wanted = descriptor == 0 ? O_RDONLY : O_WRONLY;
         if (closedMask & (1 << descriptor))
-            broken |= isDevNull(descriptor) ? 0 : 1;
+            broken |= isDevNull(descriptor) && (fcntl(descriptor, F_GETFL) & O_ACCMODE) == wanted ? 0 : 1;
         else
             broken |= fstat(descriptor, &status) == 0 && status.st_ino == pipeInode ? 0 : 2;
     }
