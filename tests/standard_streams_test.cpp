@@ -21,11 +21,20 @@ bool isDevNull(int descriptor)
            opened.st_rdev == devNull.st_rdev && S_ISCHR(opened.st_mode);
 }
 
+// The lowest free descriptor above 2, found through one that is open.
+int firstFreeAboveTwo(int open)
+{
+    const int probe = fcntl(open, F_DUPFD, 3);
+    close(probe);
+    return probe;
+}
+
 // In the child: closes the descriptors of `closedMask` (bit n: descriptor n),
 // leaves the others on a pipe, prepares the streams and writes one line to
 // standard output without flushing. Exits with a bit set for each broken
 // promise: 1 a closed descriptor is not on /dev/null the right way round, 2 an open one was
-// replaced, 4 SIGPIPE is not ignored, 8 the line could not be written.
+// replaced, 4 SIGPIPE is not ignored, 8 the line could not be written, 16 a
+// descriptor was opened beyond the three.
 int childOutcome(int closedMask, int pipeWriteEnd, ino_t pipeInode)
 {
     for (int descriptor = 0; descriptor <= 2; ++descriptor) {
@@ -34,7 +43,7 @@ int childOutcome(int closedMask, int pipeWriteEnd, ino_t pipeInode)
         else
             dup2(pipeWriteEnd, descriptor);
     }
-    close(pipeWriteEnd);
+    const int firstFreeBefore = firstFreeAboveTwo(pipeWriteEnd);
     prepareStandardStreams();
 
     int broken = 0;
@@ -47,6 +56,7 @@ int childOutcome(int closedMask, int pipeWriteEnd, ino_t pipeInode)
         else
             broken |= fstat(descriptor, &status) == 0 && status.st_ino == pipeInode ? 0 : 2;
     }
+    broken |= firstFreeAboveTwo(pipeWriteEnd) == firstFreeBefore ? 0 : 16;
     struct sigaction action;
     sigaction(SIGPIPE, nullptr, &action);
     broken |= action.sa_handler == SIG_IGN ? 0 : 4;
