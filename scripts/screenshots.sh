@@ -12,9 +12,6 @@ fi
 ensure_packages "${test_packages[@]}" openbox x11-utils imagemagick
 build_preset run
 source "$top/tests/e2e/x_session.sh"
-# xdotool reads the text to type in the locale's encoding: with no locale set
-# (a fresh Debian) that is ASCII, and it drops the Chinese.
-xdotool() { LC_ALL=C.UTF-8 command xdotool "$@"; }
 
 work=$(mktemp -d)
 trap 'kill "${wm_pid:-}" 2>/dev/null; stop_xvfb; rm -rf "$work"' EXIT
@@ -25,26 +22,6 @@ for _ in $(seq 100); do
   xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
   sleep 0.05
 done
-
-# Types $1 into the focused entry and reads it back through the X selection
-# (the entry owns it once all is selected), typing again if a character was
-# dropped. Fails if it never comes out right.
-type_checked() {
-  local text=$1
-  for _ in 1 2 3; do
-    xdotool key ctrl+a type --delay 50 "$text"
-    xdotool key ctrl+a
-    for _ in $(seq 40); do
-      if [ "$(xclip -o -selection primary 2>/dev/null)" = "$text" ]; then
-        xdotool key End  # no selection in the picture
-        return 0
-      fi
-      sleep 0.05
-    done
-  done
-  echo "typed '$text' but the entry holds '$(xclip -o -selection primary 2>/dev/null)'" >&2
-  return 1
-}
 
 # Takes a picture of window $1, frame included, once it has been painted;
 # the file belongs to the clone's owner.
@@ -63,6 +40,7 @@ if ! type_checked '中国移动'; then
   kill "$kestrune_pid"
   exit 1
 fi
+xdotool key End  # no selection in the picture
 shoot "$capture" capture-dialog.png
 xdotool key Return
 confirmation=$(wait_window "$capture")

@@ -356,7 +356,6 @@ record inputIsAFolder "standard input is a folder" "$(describe "$store")"
 
 # --- Toolkit options and platforms --------------------------------------------
 # Each must leave the terminal, with the reason, and the run must go on there.
-fresh toolkit
 for case in "qpaNope|QT_QPA_PLATFORM=nope|Qt has no platform" \
             "qpaOffscreen|QT_QPA_PLATFORM=offscreen|offscreen shows no window" \
             "qpaMinimal|QT_QPA_PLATFORM=minimal|minimal shows no window" \

@@ -13,9 +13,6 @@ done
 source "$here/checks.sh"
 enter_private_root "$0" "$@"
 source "$here/x_session.sh"
-# xdotool reads the text to type in the locale's encoding: with no locale
-# set (a fresh Debian, a container) that is ASCII and it drops the Chinese.
-xdotool() { LC_ALL=C.UTF-8 command xdotool "$@"; }
 
 work=$(mktemp -d)
 chmod 755 "$work"
@@ -42,22 +39,6 @@ collect() {
   err=$(cat "$work/err")
   stored=$(cat "$XDG_CONFIG_HOME/kestrune/service-name" 2>/dev/null && printf x) || stored="<none>"
   stored=${stored%x}
-}
-
-# Types text that the keyboard map lacks, such as Chinese. xdotool maps each
-# such character to a spare key for a moment, and drops it when the window
-# reads the keymap too late; so the entry's text is read back through the
-# X selection (Qt owns it once all is selected) and typed again if it differs.
-type_checked() {
-  local text=$1
-  for _ in 1 2 3; do
-    xdotool key ctrl+a type --delay 50 "$text"
-    xdotool key ctrl+a
-    for _ in $(seq 40); do
-      [ "$(xclip -o -selection primary 2>/dev/null)" = "$text" ] && return 0
-      sleep 0.05
-    done
-  done
 }
 
 # Runs kestrune as the user as_uid with the store holding $1, and plays the

@@ -45,3 +45,26 @@ wait_window() {
   done
   return 1
 }
+
+# xdotool reads the text to type in the locale's encoding: with no locale
+# set (a fresh Debian, a container) that is ASCII and it drops the Chinese.
+xdotool() { LC_ALL=C.UTF-8 command xdotool "$@"; }
+
+# Types $1 into the focused entry, which the keyboard map may lack (Chinese):
+# xdotool maps each such character to a spare key for a moment, and drops it
+# when the window reads the keymap too late. So the entry's text is read back
+# through the X selection (the entry owns it once all is selected) and typed
+# again if it differs. Fails, saying what came out, if it never comes out right.
+type_checked() {
+  local text=$1
+  for _ in 1 2 3; do
+    xdotool key ctrl+a type --delay 50 "$text"
+    xdotool key ctrl+a
+    for _ in $(seq 40); do
+      [ "$(xclip -o -selection primary 2>/dev/null)" = "$text" ] && return 0
+      sleep 0.05
+    done
+  done
+  echo "typed '$text' but the entry holds '$(xclip -o -selection primary 2>/dev/null)'" >&2
+  return 1
+}
