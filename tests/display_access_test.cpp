@@ -110,12 +110,16 @@ INSTANTIATE_TEST_SUITE_P(
         DisplayCase{"nothingNamed", {}, {}, false, ""},
         DisplayCase{"emptyVariablesNameNothing", {"DISPLAY=", "QT_QPA_PLATFORM="}, {}, false, ""},
         DisplayCase{"noXServer", {"DISPLAY=:65000"}, {}, true, "no X server runs at display :65000"},
+        DisplayCase{"noXServerUnixDisplay", {"DISPLAY=unix:65000.0"}, {}, true,
+                    "no X server runs at display unix:65000.0"},
         DisplayCase{"remoteX", {"DISPLAY=127.0.0.1:99"}, {}, true, "cannot open the X display 127.0.0.1:99"},
         DisplayCase{"xcbWithOptionsAndNoServer", {"DISPLAY=:65000", "QT_QPA_PLATFORM=xcb:nograb"}, {}, true,
                     "QT_QPA_PLATFORM=xcb: no X server runs"},
         DisplayCase{"xcbWithoutDisplay", {"QT_QPA_PLATFORM=xcb"}, {}, true, "DISPLAY is not set"},
         DisplayCase{"unknownPlatform", {"QT_QPA_PLATFORM=nope"}, {}, true, "Qt has no platform \"nope\""},
-        DisplayCase{"offscreen", {"QT_QPA_PLATFORM=offscreen"}, {}, true, "offscreen shows no window"},
+        DisplayCase{"offscreen", {"QT_QPA_PLATFORM=offscreen"}, {}, true,
+                    "QT_QPA_PLATFORM=offscreen shows no window on a screen; windows are shown on X11 "
+                    "or Wayland only"},
         DisplayCase{"minimal", {"QT_QPA_PLATFORM=minimal"}, {}, true, "minimal shows no window"},
         // Qt skips what it has not and starts the first it has.
         DisplayCase{"unknownThenOffscreen", {"QT_QPA_PLATFORM=nope;offscreen;xcb"}, {}, true,
@@ -138,5 +142,20 @@ INSTANTIATE_TEST_SUITE_P(
                     {"WAYLAND_DISPLAY=wayland-test", "XDG_RUNTIME_DIR=$runtime", "QT_QPA_PLATFORM=nope;wayland"},
                     {}, true, waylandAnswers}),
     [](const testing::TestParamInfo<DisplayCase> &info) { return std::string(info.param.name); });
+
+// Each of Qt's options that takes a value takes the next argument whatever it
+// looks like: "-style -platform x" names no platform.
+TEST(DisplayOptions, theValueOfAnOptionIsNoOption)
+{
+    for (const char *option : {"-platformtheme", "-plugin", "-qwindowgeometry", "-geometry", "-qwindowtitle",
+                               "-title", "-qwindowicon", "-icon", "-style", "-stylesheet", "-session",
+                               "-name", "-visual", "--style"}) {
+        for (const char *variable : displayVariables)
+            unsetenv(variable);
+        char *argv[] = {const_cast<char *>("kestrune"), const_cast<char *>(option),
+                        const_cast<char *>("-platform"), const_cast<char *>("x"), nullptr};
+        EXPECT_FALSE(checkDisplay(4, argv).named) << option;
+    }
+}
 
 }  // namespace

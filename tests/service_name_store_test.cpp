@@ -74,10 +74,19 @@ TEST_F(ServiceNameStore, keepsTheNameAndOneNewlineInFoldersOnlyItsUserMayEnter)
     EXPECT_EQ(contentsOf(storedFile()), QByteArray("中国移动\n"));
 }
 
-TEST_F(ServiceNameStore, replacesALongerNameAndLeavesNoTemporaryFile)
+// How many descriptors the process has open.
+int openDescriptors()
 {
+    return static_cast<int>(QDir("/proc/self/fd").entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size());
+}
+
+TEST_F(ServiceNameStore, replacesALongerNameAndLeavesNoTemporaryFileNorDescriptor)
+{
+    const int descriptors = openDescriptors();
     ASSERT_EQ(storeServiceName("A much longer name"), "");
     ASSERT_EQ(storeServiceName("Ab"), "");
+    EXPECT_EQ(storedServiceName(), "Ab");
+    EXPECT_EQ(openDescriptors(), descriptors);
     EXPECT_EQ(contentsOf(storedFile()), QByteArray("Ab\n"));
     EXPECT_EQ(QDir(home.path() + "/config/kestrune").entryList(QDir::Files | QDir::Hidden),
               QStringList{"service-name"});

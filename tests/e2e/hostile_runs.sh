@@ -476,8 +476,8 @@ for _ in $(seq 100); do [ -s "$work/locked" ] && break; sleep 0.05; done
 DISPLAY=:$(cat "$work/locked") tool 'Abc\nn\n'
 kill "$locked"; wait "$locked" 2>/dev/null
 check notAuthorised "exit status" 1 "$status"
-case $err in *"does not let this user in"*"XAUTHORITY"*"using the terminal"*) ;;
-  *) check notAuthorised stderr "…does not let this user in…XAUTHORITY…using the terminal" "$err" ;; esac
+case $err in *"the X server of display :$(cat "$work/locked") does not let this user in"*"XAUTHORITY"*"using the terminal"*) ;;
+  *) check notAuthorised stderr "…the X server of display :N does not let this user in…XAUTHORITY…using the terminal" "$err" ;; esac
 record notAuthorised "an X server that wants a cookie the tool has not" "$(describe "$store")"
 
 # Damaged window modules beside a copy of the tool.

@@ -106,6 +106,13 @@ expect empty 1 'empty input\n' 255 '<none>'
 drive '' window "type:$(printf 'a%.0s' $(seq 100))" key:Return
 expect tooLong 1 'input too long\n' 255 '<none>'
 
+# An X session whose XDG_SESSION_TYPE says wayland, and an empty
+# QT_QPA_PLATFORM: Qt would look for its Wayland platform first; it is told
+# the one that was checked, and says nothing.
+XDG_SESSION_TYPE=wayland QT_QPA_PLATFORM= drive 'Old name' window key:Escape
+expect sessionSaysWayland 1 '' 0 'Old name\n'
+check sessionSaysWayland stderr "" "$err"
+
 # A platform the caller names, with options: Qt is left with it.
 QT_QPA_PLATFORM=xcb:nograb drive 'Old name' window key:Escape
 expect chosenPlatformWithOptions 1 '' 0 'Old name\n'
