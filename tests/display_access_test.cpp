@@ -117,6 +117,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "QT_QPA_PLATFORM=xcb: no X server runs"},
         DisplayCase{"xcbWithoutDisplay", {"QT_QPA_PLATFORM=xcb"}, {}, true, "DISPLAY is not set"},
         DisplayCase{"unknownPlatform", {"QT_QPA_PLATFORM=nope"}, {}, true, "Qt has no platform \"nope\""},
+        DisplayCase{"blankPlatform", {"QT_QPA_PLATFORM= :x"}, {}, true, "Qt has no platform \"\""},
         DisplayCase{"offscreen", {"QT_QPA_PLATFORM=offscreen"}, {}, true,
                     "QT_QPA_PLATFORM=offscreen shows no window on a screen; windows are shown on X11 "
                     "or Wayland only"},

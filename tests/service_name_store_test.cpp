@@ -235,6 +235,37 @@ TEST_F(ServiceNameStore, storedFileNeverHasMoreRightsThanANewFileOfTheUser)
     }
 }
 
+// The longest path a program can open, and not a byte more.
+TEST_F(ServiceNameStore, takesAPathUpToTheLongestThatCanBeOpened)
+{
+    const std::string file = "/kestrune/service-name";
+    for (const size_t length : {size_t(PATH_MAX) - 1, size_t(PATH_MAX)}) {
+        std::string configHome = at("deep");
+        while (configHome.size() + file.size() + 4 <= length)
+            configHome += "/a";
+        while (configHome.size() + file.size() < length)
+            configHome += 'b';
+        setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
+        ASSERT_EQ(serviceNamePath().size(), length);
+        const std::string failure = storeServiceName("Abc");
+        if (length < PATH_MAX) {
+            EXPECT_EQ(failure, "");
+        } else {
+            EXPECT_NE(failure.find("longer than"), std::string::npos) << failure;
+        }
+    }
+}
+
+// A FIFO where the old file was: replaced, and nothing of its mode copied.
+TEST_F(ServiceNameStore, replacesWhatIsNoFileWithANewFile)
+{
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(at("config/kestrune"))));
+    ASSERT_EQ(mkfifo(storedFile().c_str(), 0600), 0);
+    ASSERT_EQ(storeServiceName("Abc"), "");
+    EXPECT_EQ(modeOf(storedFile()), 0644u);
+    EXPECT_EQ(contentsOf(storedFile()), QByteArray("Abc\n"));
+}
+
 // What pre-fills the window's entry: only a plain file of ours, with a name
 // of at most 99 bytes and its newline.
 TEST_F(ServiceNameStore, readsOnlyAPlainFileWithOneName)

@@ -161,11 +161,13 @@ void WindowDialogsTest::captureDialog()
     dialog->show();
 
     QString title, label, entryText, selected, layoutProblems;
+    int width = 0;
     QTimer::singleShot(0, [&] {
         QWidget *window = QApplication::activeModalWidget();
         if (!window)
             return;
         auto *entry = window->findChild<QLineEdit *>();
+        width = window->width();
         layoutProblems = overlapsOrHidden(window, {window->findChild<QLabel *>(), entry,
                                                    buttonFor(window, Answer::clickAccept),
                                                    buttonFor(window, Answer::clickReject)});
@@ -183,6 +185,8 @@ void WindowDialogsTest::captureDialog()
     QCOMPARE(title, QString::fromUtf8(caption));
     QCOMPARE(label, QString::fromUtf8(prompt));
     QCOMPARE(layoutProblems, QString());
+    // Room for the caption in the title bar and a name of some length.
+    QVERIFY2(width >= 320, qPrintable(QString::number(width)));
     QCOMPARE(entryText, QString::fromUtf8(storedName));
     QCOMPARE(selected, QString::fromUtf8(storedName));
 
@@ -232,16 +236,18 @@ void WindowDialogsTest::messageDialog_data()
     QTest::addColumn<Answer>("answer");
     QTest::addColumn<int>("expectedResult");
     QTest::addColumn<int>("expectedButtons");
+    QTest::addColumn<int>("expectedIcon");
 
-    QTest::newRow("question, Enter says no") << 1 << Answer::enter << 0 << 2;
-    QTest::newRow("question, Yes clicked") << 1 << Answer::clickAccept << 1 << 2;
-    QTest::newRow("question, No clicked") << 1 << Answer::clickReject << 0 << 2;
-    QTest::newRow("question, Esc says no") << 1 << Answer::escape << 0 << 2;
-    QTest::newRow("question, window closed says no") << 1 << Answer::closeWindow << 0 << 2;
-    QTest::newRow("notice, Enter") << 2 << Answer::enter << 1 << 1;
-    QTest::newRow("notice, Esc") << 2 << Answer::escape << 1 << 1;
-    QTest::newRow("notice, window closed") << 2 << Answer::closeWindow << 1 << 1;
-    QTest::newRow("unknown type shows a notice") << 7 << Answer::enter << 1 << 1;
+    const int question = QMessageBox::Question, notice = QMessageBox::Information;
+    QTest::newRow("question, Enter says no") << 1 << Answer::enter << 0 << 2 << question;
+    QTest::newRow("question, Yes clicked") << 1 << Answer::clickAccept << 1 << 2 << question;
+    QTest::newRow("question, No clicked") << 1 << Answer::clickReject << 0 << 2 << question;
+    QTest::newRow("question, Esc says no") << 1 << Answer::escape << 0 << 2 << question;
+    QTest::newRow("question, window closed says no") << 1 << Answer::closeWindow << 0 << 2 << question;
+    QTest::newRow("notice, Enter") << 2 << Answer::enter << 1 << 1 << notice;
+    QTest::newRow("notice, Esc") << 2 << Answer::escape << 1 << 1 << notice;
+    QTest::newRow("notice, window closed") << 2 << Answer::closeWindow << 1 << 1 << notice;
+    QTest::newRow("unknown type shows a notice") << 7 << Answer::enter << 1 << 1 << notice;
 }
 
 void WindowDialogsTest::messageDialog()
@@ -253,11 +259,12 @@ void WindowDialogsTest::messageDialog()
         platform.createMessageDialog(caption, question, MessageDialogType(type)));
 
     QString title, text;
-    int buttons = 0;
+    int buttons = 0, icon = -1;
     QTimer::singleShot(0, [&] {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
         if (!box)
             return;
+        icon = box->icon();
         title = box->windowTitle();
         text = box->text();
         buttons = box->buttons().size();
@@ -268,6 +275,7 @@ void WindowDialogsTest::messageDialog()
     QCOMPARE(title, QString::fromUtf8(caption));
     QCOMPARE(text, QString::fromUtf8(question));
     QTEST(buttons, "expectedButtons");
+    QTEST(icon, "expectedIcon");
     QTEST(result, "expectedResult");
 }
 

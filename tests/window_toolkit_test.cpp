@@ -84,6 +84,8 @@ private slots:
     void buttonIconsLoadNoImagePlugin();
     void buttonIcons_data();
     void buttonIcons();
+    // Before sessionBus, whose rows prepare the environment too.
+    void runtimeFolderNoteAlone();
     void sessionBus_data();
     void sessionBus();
 
@@ -201,6 +203,30 @@ void WindowToolkitTest::sessionBus()
 
     QCOMPARE(found, reachable);
     QCOMPARE(addressAfter, reachable ? address : QByteArray("disabled:"));
+}
+
+QStringList passedOn;
+
+void collect(QtMsgType, const QMessageLogContext &, const QString &message)
+{
+    passedOn << message;
+}
+
+// Without XDG_RUNTIME_DIR, as under sudo, Qt's note about it goes; every
+// other message, its kind or its text different, is passed on.
+void WindowToolkitTest::runtimeFolderNoteAlone()
+{
+    const QByteArray savedRuntime = qgetenv("XDG_RUNTIME_DIR");
+    qunsetenv("XDG_RUNTIME_DIR");
+    qInstallMessageHandler(collect);
+    prepareToolkitEnvironment();
+    qWarning("QStandardPaths: XDG_RUNTIME_DIR not set, defaulting to '/tmp/runtime-root'");
+    qWarning("QStandardPaths: something else");
+    qInfo("QStandardPaths: XDG_RUNTIME_DIR not set, as information");
+    qInstallMessageHandler(nullptr);
+    qputenv("XDG_RUNTIME_DIR", savedRuntime);
+    QCOMPARE(passedOn, QStringList({"QStandardPaths: something else",
+                                    "QStandardPaths: XDG_RUNTIME_DIR not set, as information"}));
 }
 
 // The application is made the way the tool makes it, through the platform.

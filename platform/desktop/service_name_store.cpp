@@ -77,6 +77,14 @@ struct Location {
     std::string failure;
 };
 
+std::string pathOf(const Location &location)
+{
+    if (location.existing.empty())
+        return "~/.config/kestrune/" + std::string(fileName);
+    return (location.existing == "/" ? "" : location.existing) + "/" + location.creatable + "/" +
+           fileName;
+}
+
 Location storeLocation()
 {
     Location location;
@@ -89,7 +97,7 @@ Location storeLocation()
         location.failure = "no home folder: HOME is not an absolute path, and the password database names none";
     }
     // No program could open a longer path; nor will this one make thousands of folders.
-    if (location.existing.size() + location.creatable.size() >= PATH_MAX)
+    if (pathOf(location).size() >= PATH_MAX)
         location.failure = "the path is longer than " + std::to_string(PATH_MAX) + " bytes";
     return location;
 }
@@ -248,11 +256,7 @@ Descriptor createTemporary(int folder, std::string &name)
 
 std::string serviceNamePath()
 {
-    const Location location = storeLocation();
-    if (location.existing.empty())
-        return "~/.config/kestrune/" + std::string(fileName);
-    return (location.existing == "/" ? "" : location.existing) + "/" + location.creatable + "/" +
-           fileName;
+    return pathOf(storeLocation());
 }
 
 std::string storeServiceName(const std::string &name)

@@ -188,6 +188,8 @@ if second_user; then
     check "notRoot($ids)" stdout "not excute by root, but by 500" "$(cat "$work/out")"
     check "notRoot($ids)" "exit status" 1 "$status"
     check "notRoot($ids)" "nothing stored" no "$([ -e "$XDG_CONFIG_HOME" ] && echo yes || echo no)"
+    check "notRoot($ids)" "the notice, byte for byte" \
+      "Kestrune — 检测到本程序未以root身份执行，将不作任何操作！" "$err"
   done
   # Before the root gate: anyone may ask.
   setpriv --reuid=500 --regid=500 --clear-groups "$kestrune" --version >"$work/out" 2>&1
