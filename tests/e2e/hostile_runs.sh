@@ -22,6 +22,9 @@ source "$here/x_session.sh"
 work=$(mktemp -d)
 chmod 755 "$work"
 sanitizer_files_for_others "$work"
+# LeakSanitizer ends a traced program with a fatal error of its own (it
+# needs ptrace itself), so under strace alone the leak checks are off.
+strace=(env "ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" strace)
 trap 'stop_xvfb; rm -rf "$work"' EXIT
 umask 022
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM XAUTHORITY XDG_RUNTIME_DIR
@@ -206,7 +209,7 @@ record overlongConfigHome "\`XDG_CONFIG_HOME\` 6,000 bytes long" "nothing"
 
 # --- The stored name: durability and failures --------------------------------
 fresh durable
-printf 'Abc\nn\n' | timeout -k 1 20 strace -f -y -qq -e trace=fsync,rename,renameat,renameat2 -o "$work/trace" \
+printf 'Abc\nn\n' | timeout -k 1 20 "${strace[@]}" -f -y -qq -e trace=fsync,rename,renameat,renameat2 -o "$work/trace" \
   "$kestrune" >"$work/out" 2>"$work/err"
 status=$?; out=$(cat "$work/out")
 steps=$(sed -E 's/^[0-9]+ +//; s/\(([0-9]+<)?([^,>)]*)>?.*/ \2/' "$work/trace" | sed "s|$XDG_CONFIG_HOME/||g; s|service-name\.[A-Za-z0-9]*|service-name.XXXXXX|")
@@ -235,7 +238,7 @@ umount "${store%/*}"
 for failing in "fsync 1 fileFlushFails cannot write" "fsync 2 folderFlushFails cannot flush the folder"; do
   read -r call when name reason <<<"$failing"
   withOldName "$name"
-  printf 'Abc\nn\n' | timeout -k 1 20 strace -f -qq -o /dev/null -e trace=fsync -e inject=fsync:error=EIO:when=$when \
+  printf 'Abc\nn\n' | timeout -k 1 20 "${strace[@]}" -f -qq -o /dev/null -e trace=fsync -e inject=fsync:error=EIO:when=$when \
     "$kestrune" >"$work/out" 2>"$work/err"
   status=$?; out=$(cat "$work/out")
   if [ "$when" = 1 ]; then
@@ -250,10 +253,10 @@ done
 # The close of the new file: which of the run's close calls it is, from a run
 # that succeeds, then that one fails.
 withOldName closeFails
-printf 'Abc\nn\n' | timeout -k 1 20 strace -f -y -qq -e trace=close -o "$work/closes" "$kestrune" >/dev/null 2>&1
+printf 'Abc\nn\n' | timeout -k 1 20 "${strace[@]}" -f -y -qq -e trace=close -o "$work/closes" "$kestrune" >/dev/null 2>&1
 echo Old >"$store"
 when=$(awk '/close\(/ { n++ } /close\([0-9]+<[^>]*service-name\./ { print n; exit }' "$work/closes")
-printf 'Abc\nn\n' | timeout -k 1 20 strace -f -qq -o /dev/null -e trace=close -e inject=close:error=EIO:when=$when \
+printf 'Abc\nn\n' | timeout -k 1 20 "${strace[@]}" -f -qq -o /dev/null -e trace=close -e inject=close:error=EIO:when=$when \
   "$kestrune" >"$work/out" 2>"$work/err"
 status=$?; out=$(cat "$work/out")
 expect_kept closeFails "Input/output error"
@@ -440,7 +443,7 @@ record stderrClosed "standard error closed, in windows (was: the display's conne
 # Plugin folders named in the environment, as `sudo -E` keeps them: anyone
 # who can write there would have root run their code. Qt never looks there.
 fresh pluginFolders; mkdir -p "$rowdir/plugins/platforms"
-tracer=(strace -f -qq -e trace=openat,open,stat,newfstatat,access -o "$work/opened")
+tracer=("${strace[@]}" -f -qq -e trace=openat,open,stat,newfstatat,access -o "$work/opened")
 QT_PLUGIN_PATH=$rowdir/plugins QT_QPA_PLATFORM_PLUGIN_PATH=$rowdir/plugins/platforms \
   drive '2>"$work/err"' window key:Escape
 tracer=()
