@@ -169,19 +169,25 @@ for mask in 077 000; do
 done
 
 # --- The stored name: hostile homes and paths --------------------------------
-# The password database's home of root is /root: a private, empty one here.
-mount -t tmpfs -o mode=700 tmpfs /root
+# Root's home by the password database: a private, empty one here, named in a
+# copy of /etc/passwd, so that the real /root (where this tree may live) stays
+# in view and untouched.
+roothome=$work/root-home
+mkdir -m 700 "$roothome"
+awk -F: -v OFS=: -v home="$roothome" '$3 == 0 { $6 = home } 1' /etc/passwd >"$work/passwd"
+mount --bind "$work/passwd" /etc/passwd
 for home in relative ''; do
   name=$([ -n "$home" ] && echo relativeHome || echo emptyHome)
   fresh "$name"; unset XDG_CONFIG_HOME; export HOME=$home
   around=(in_folder "$rowdir"); tool 'Abc\nn\n'
   check "$name" "exit status" 1 "$status"
-  check "$name" "stored in root's home" "'Abc' (644, root)" "$(describe /root/.config/kestrune/service-name)"
+  check "$name" "stored in root's home" "'Abc' (644, root)" "$(describe "$roothome/.config/kestrune/service-name")"
   check "$name" "nothing beside it" "" "$(ls -A "$rowdir")"
   record "$name" "HOME=${home:-(empty)}, no XDG_CONFIG_HOME (was: endless recursion, a crash)" \
-    "$(describe /root/.config/kestrune/service-name) in /root/.config/kestrune, root's home by the password database"
-  rm -rf /root/.config
+    "$(describe "$roothome/.config/kestrune/service-name") in .config/kestrune of root's home by the password database"
+  rm -rf "$roothome/.config"
 done
+umount /etc/passwd
 
 # As Debian's /nonexistent for system users; here, so that a tool that makes
 # it makes it in the row's own folder.
