@@ -212,8 +212,9 @@ void collect(QtMsgType, const QMessageLogContext &, const QString &message)
     passedOn << message;
 }
 
-// Without XDG_RUNTIME_DIR, as under sudo, Qt's note about it goes; every
-// other message, its kind or its text different, is passed on.
+// Without XDG_RUNTIME_DIR, as under sudo, Qt's notes about it and about its
+// own fallback folder go; every other message, its kind or its text
+// different, is passed on.
 void WindowToolkitTest::runtimeFolderNoteAlone()
 {
     const QByteArray savedRuntime = qgetenv("XDG_RUNTIME_DIR");
@@ -221,11 +222,15 @@ void WindowToolkitTest::runtimeFolderNoteAlone()
     qInstallMessageHandler(collect);
     prepareToolkitEnvironment();
     qWarning("QStandardPaths: XDG_RUNTIME_DIR not set, defaulting to '/tmp/runtime-root'");
+    qWarning("QStandardPaths: runtime directory '/tmp/runtime-root' is not owned by UID 0, but a directory");
+    qWarning("QStandardPaths: runtime directory '/tmp/runtime-root' is not a directory, but a symlink");
     qWarning("QStandardPaths: something else");
+    qWarning("QtOther: runtime directory '/tmp/runtime-root' is not owned by UID 0");
     qInfo("QStandardPaths: XDG_RUNTIME_DIR not set, as information");
     qInstallMessageHandler(nullptr);
     qputenv("XDG_RUNTIME_DIR", savedRuntime);
     QCOMPARE(passedOn, QStringList({"QStandardPaths: something else",
+                                    "QtOther: runtime directory '/tmp/runtime-root' is not owned by UID 0",
                                     "QStandardPaths: XDG_RUNTIME_DIR not set, as information"}));
 }
 

@@ -458,6 +458,24 @@ check pluginFolders "looked into the planted folders" 0 "$(grep -c "$rowdir/plug
 record pluginFolders "QT_PLUGIN_PATH and QT_QPA_PLATFORM_PLUGIN_PATH name a folder anyone may write" \
   "nothing; Qt never looked there"
 
+# Without XDG_RUNTIME_DIR, Qt falls back to runtime-root in the folder for
+# temporary files, which anyone may write: nobody plants it first.
+for plant in "othersRuntimeFolder|a folder of nobody's|as_nobody mkdir -m 700" \
+             "linkedRuntimeFolder|a link to a folder only root may enter|as_nobody ln -s $work/rootonly"; do
+  IFS='|' read -r name what command <<<"$plant"
+  if ! second_user; then skip_row "$name" "planted by another user" "no second user in a user namespace"; continue; fi
+  fresh "$name"; mkdir -m 1777 "$rowdir/tmp"
+  $command "$rowdir/tmp/runtime-root"
+  runtime=$XDG_RUNTIME_DIR; unset XDG_RUNTIME_DIR; export TMPDIR=$rowdir/tmp
+  drive '2>"$work/err"' window key:Escape
+  export XDG_RUNTIME_DIR=$runtime; unset TMPDIR
+  check "$name" "exit status" 0 "$status"
+  check "$name" stderr "" "$err"
+  check "$name" "root-only folder" secret "$(ls "$work/rootonly")"
+  check "$name" "nothing made in it" "" "$(find "$rowdir/tmp/runtime-root" -mindepth 1)"
+  record "$name" "no XDG_RUNTIME_DIR, and Qt's own runtime folder is $what" "nothing; Qt used no runtime folder"
+done
+
 fresh enterTwice; mkdir -p "${store%/*}" && echo Old >"$store"
 drive '2>"$work/err"' window key:Return window key:Return
 check enterTwice "exit status" 1 "$status"

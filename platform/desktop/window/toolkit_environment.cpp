@@ -15,10 +15,20 @@ QtMessageHandler toolkitMessages = nullptr;
 
 // Under sudo there is no XDG_RUNTIME_DIR, and Qt says so at every start,
 // though it falls back to a folder of its own and a window needs nothing
-// from it. Every other message is passed on as before.
-void withoutRuntimeFolderNote(QtMsgType type, const QMessageLogContext &context, const QString &message)
+// from it. That folder is /tmp/runtime-root, which anyone may plant first;
+// Qt then refuses it (it looks without following links and checks the
+// owner) and says so too, which is no news either. Every other message is
+// passed on as before.
+bool isRuntimeFolderNote(const QString &message)
 {
-    if (type == QtWarningMsg && message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")))
+    return message.startsWith(QLatin1String("QStandardPaths: ")) &&
+           (message.contains(QLatin1String("XDG_RUNTIME_DIR not set")) ||
+            message.contains(QLatin1String("runtime directory")));
+}
+
+void withoutRuntimeFolderNotes(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type == QtWarningMsg && isRuntimeFolderNote(message))
         return;
     toolkitMessages(type, context, message);
 }
@@ -59,5 +69,5 @@ void prepareToolkitEnvironment()
     unsetenv("QT_QPA_PLATFORM_PLUGIN_PATH");
     // Qt hands back its own handler when none was installed before.
     if (!std::getenv("XDG_RUNTIME_DIR") && !toolkitMessages)
-        toolkitMessages = qInstallMessageHandler(withoutRuntimeFolderNote);
+        toolkitMessages = qInstallMessageHandler(withoutRuntimeFolderNotes);
 }
