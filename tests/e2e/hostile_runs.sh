@@ -520,7 +520,9 @@ record notAuthorised "an X server that wants a cookie the tool has not" "$(descr
 
 # Damaged window modules beside a copy of the tool.
 module=$(dirname "$kestrune")/kestrune-window.so
-library=$(ldconfig -p | sed -n 's/.*libxcb\.so\.1 .*=> //p' | head -n 1)
+# ldconfig is in sbin, which a normal user's PATH leaves out.
+library=$(PATH=$PATH:/usr/sbin:/sbin ldconfig -p | sed -n 's/.*libxcb\.so\.1 .*=> //p' | head -n 1)
+[ -f "$library" ] || { echo "FAIL: libxcb.so.1 not found by ldconfig"; exit 1; }
 for case in "cutShort|cut short after 20,000 bytes (was: SIGBUS)|head -c 20000 \"\$module\" >\$alone/kestrune-window.so|damaged (cut short)" \
             "notElf|not an ELF file|echo garbage >\$alone/kestrune-window.so|is not an ELF file" \
             "noEntryPoint|a library without the entry point|cp \"\$library\" \$alone/kestrune-window.so|has no entry point" \
