@@ -119,7 +119,7 @@ if second_user; then
   fresh othersFolder; export XDG_CONFIG_HOME=$nobodyHome/theirs
   as_nobody mkdir -p "$XDG_CONFIG_HOME/kestrune" && echo Old | as_nobody tee "$XDG_CONFIG_HOME/kestrune/service-name" >/dev/null
   tool 'Abc\nn\n'
-  expect_refused othersFolder "belongs to user 65534"
+  expect_refused othersFolder "belongs to user 65534, not to root or to the user running kestrune"
   check othersFolder "old name" "'Old' (644, nobody)" "$(describe "$XDG_CONFIG_HOME/kestrune/service-name")"
   record othersFolder "\`\$XDG_CONFIG_HOME/kestrune\` is nobody's, with an old name in it" \
     "$(describe "$XDG_CONFIG_HOME/kestrune/service-name") kept"
@@ -142,13 +142,16 @@ if second_user; then
   record linkInSharedFolder "nobody links \`service-name\` in a shared folder to root's secret" \
     "$(describe "$store"), a file of its own; the secret untouched"
 
-  shared othersOldFile
-  echo Old | as_nobody tee "$store" >/dev/null && as_nobody chmod 666 "$store"
-  tool 'Abc\nn\n'
-  check othersOldFile "stored" "'Abc' (644, root)" "$(describe "$store")"
-  record othersOldFile "the old \`service-name\` is nobody's, mode 666" "$(describe "$store"): no rights copied"
+  # Neither more rights nor fewer: those of a new file.
+  for mode in 666 600; do
+    shared "othersOldFile$mode"
+    echo Old | as_nobody tee "$store" >/dev/null && as_nobody chmod "$mode" "$store"
+    tool 'Abc\nn\n'
+    check "othersOldFile$mode" "stored" "'Abc' (644, root)" "$(describe "$store")"
+    record "othersOldFile$mode" "the old \`service-name\` is nobody's, mode $mode" "$(describe "$store"): no rights copied"
+  done
 else
-  for name in linkedFolder othersFolder othersConfigHome linkInSharedFolder othersOldFile; do
+  for name in linkedFolder othersFolder othersConfigHome linkInSharedFolder othersOldFile666 othersOldFile600; do
     skip_row "$name" "planted by another user" "no second user in a user namespace"
   done
 fi
@@ -187,6 +190,13 @@ for home in relative ''; do
     "$(describe "$roothome/.config/kestrune/service-name") in .config/kestrune of root's home by the password database"
   rm -rf "$roothome/.config"
 done
+fresh noHome; unset XDG_CONFIG_HOME; export HOME=relative
+awk -F: -v OFS=: '$3 == 0 { $6 = "relative" } 1' /etc/passwd >"$work/passwd.new"
+cat "$work/passwd.new" >"$work/passwd"  # the same file, still mounted
+around=(in_folder "$rowdir"); tool 'Abc\nn\n'
+expect_refused noHome "no home folder: HOME is not an absolute path, and the password database names none"
+check noHome "nothing made" "" "$(ls -A "$rowdir")"
+record noHome "HOME=relative, and root's home in the password database relative too" "nothing"
 umount /etc/passwd
 
 # As Debian's /nonexistent for system users; here, so that a tool that makes
