@@ -162,7 +162,7 @@ esac
 # commands are stand-ins here that only record how they were called.
 fakebin=$work/fakebin
 refresh_stand_ins "$fakebin" "$work/refresh.log"
-for answer in y YES '  Yes  ' yES; do
+for answer in y YES '  Yes  ' yES $'\v\tyes\f\r'; do
   rm -f "$work/refresh.log"
   PATH=$fakebin:$PATH run "Abc\n$answer\n"
   check "yes:$answer" "exit status" 1 "$status"
