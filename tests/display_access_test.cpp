@@ -137,6 +137,9 @@ INSTANTIATE_TEST_SUITE_P(
                     "XDG_RUNTIME_DIR is not set"},
         DisplayCase{"noCompositor", {"WAYLAND_DISPLAY=wayland-none", "XDG_RUNTIME_DIR=$runtime"}, {}, true,
                     "no Wayland compositor answers at"},
+        // Longer than a socket address can hold: no connection is tried.
+        DisplayCase{"compositorPathTooLong", {"WAYLAND_DISPLAY=/" + std::string(120, 'w')}, {}, true,
+                    "no Wayland compositor answers at /www"},
         DisplayCase{"compositorAnswers", {"WAYLAND_DISPLAY=wayland-test", "XDG_RUNTIME_DIR=$runtime"}, {},
                     true, waylandAnswers},
         DisplayCase{"compositorAnswersAsChosen",

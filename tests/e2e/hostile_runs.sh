@@ -410,7 +410,8 @@ mkdir -m 700 "$work/runtime"; export XDG_RUNTIME_DIR=$work/runtime
 tracer=()
 # Runs kestrune in a window with REDIRECTIONS applied (as bash words), then
 # plays the steps: "window" waits for a new window, "key:K" presses keys,
-# "type:T" types, "killX" ends the X server. Sets status, out, err.
+# "type:T" types, "killX" ends the X server, "files" notes what the tool
+# has open in $work/files. Sets status, out, err.
 drive() {
   local redirect=$1 step id seen=() pid; shift
   eval "PATH=\$bin:\$PATH \${tracer[@]} \"\$kestrune\" >\"\$work/out\" $redirect &"
@@ -421,6 +422,7 @@ drive() {
       key:*) xdotool key "${step#key:}" ;;
       type:*) xdotool type --delay 20 "${step#type:}" ;;
       killX) stop_xvfb ;;
+      files) find "/proc/$pid/fd" -mindepth 1 -printf '%l\n' >"$work/files" ;;
     esac
   done
   for _ in $(seq 200); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
@@ -487,8 +489,9 @@ for plant in "othersRuntimeFolder|a folder of nobody's|as_nobody mkdir -m 700" \
 done
 
 fresh enterTwice; mkdir -p "${store%/*}" && echo Old >"$store"
-drive '2>"$work/err"' window key:Return window key:Return
+drive '2>"$work/err"' window key:Return window files key:Return
 check enterTwice "exit status" 1 "$status"
+check enterTwice "window module left open" "" "$(grep kestrune-window "$work/files")"
 check enterTwice stdout "setup to 'Old'" "$out"
 check enterTwice "refresh command" "" "$(cat "$work/refresh.log" 2>/dev/null)"
 record enterTwice "Enter, Enter: the stored name kept, then the refresh question's default" \
