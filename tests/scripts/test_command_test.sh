@@ -15,10 +15,10 @@ run_stages() {
   out=$(
     top=$work/clone
     source "$here/../../scripts/stages.sh"
-    for spec in "$@"; do
-      case ${spec#*=} in
-        skip:*) skip_stage "${spec%%=*}" "${spec#*=skip:}" ;;
-        *) stage "${spec%%=*}" "${spec#*=}" ;;
+    for planned in "$@"; do
+      case ${planned#*=} in
+        skip:*) skip_stage "${planned%%=*}" "${planned#*=skip:}" ;;
+        *) stage "${planned%%=*}" "${planned#*=}" ;;
       esac
     done
     report_summary
