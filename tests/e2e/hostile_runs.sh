@@ -559,26 +559,27 @@ lastByte=0
 while read -r type offset _ _ fileSize _; do
   [ "$type" = LOAD ] && [ $((offset + fileSize)) -gt "$lastByte" ] && lastByte=$((offset + fileSize))
 done < <(readelf -lW "$module")
+# expect_window_from_copy NAME: the copy of the tool in $alone shows its
+# window, and Escape cancels it.
+expect_window_from_copy() {
+  local pid window
+  PATH=$bin:$PATH timeout -k 1 20 "$alone/kestrune" >"$work/out" 2>"$work/err" </dev/null &
+  pid=$!
+  window=$(wait_window) && xdotool key Escape
+  wait "$pid"; status=$?
+  check "$1" "a window shown" yes "$([ -n "$window" ] && echo yes || echo no)"
+  check "$1" "exit status" 0 "$status"
+}
 fresh cutAfterSegments; alone=$rowdir/alone; mkdir -p "$alone"; cp "$kestrune" "$alone/"
 head -c "$lastByte" "$module" >"$alone/kestrune-window.so"
-PATH=$bin:$PATH timeout -k 1 20 "$alone/kestrune" >"$work/out" 2>"$work/err" </dev/null &
-pid=$!
-window=$(wait_window) && xdotool key Escape
-wait "$pid"; status=$?; out=$(cat "$work/out")
-check cutAfterSegments "a window shown" yes "$([ -n "$window" ] && echo yes || echo no)"
-check cutAfterSegments "exit status" 0 "$status"
+expect_window_from_copy cutAfterSegments
 record cutAfterSegments "the window module cut right after its last loaded segment" "a window, cancelled"
 
 # A user's own build, run as root: the module belongs to whoever owns the tool.
 if second_user; then
   fresh usersBuild; alone=$rowdir/alone; mkdir -p "$alone"; cp "$kestrune" "$module" "$alone/"
   chown -R nobody: "$alone"
-  PATH=$bin:$PATH timeout -k 1 20 "$alone/kestrune" >"$work/out" 2>"$work/err" </dev/null &
-  pid=$!
-  window=$(wait_window) && xdotool key Escape
-  wait "$pid"; status=$?; out=$(cat "$work/out")
-  check usersBuild "a window shown" yes "$([ -n "$window" ] && echo yes || echo no)"
-  check usersBuild "exit status" 0 "$status"
+  expect_window_from_copy usersBuild
   record usersBuild "the tool and its module both nobody's, run as root" "a window, cancelled"
 else
   skip_row usersBuild "the tool and its module both another user's" "no second user in a user namespace"
