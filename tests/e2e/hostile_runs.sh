@@ -566,9 +566,10 @@ expect_window_from_copy() {
   PATH=$bin:$PATH timeout -k 1 20 "$alone/kestrune" >"$work/out" 2>"$work/err" </dev/null &
   pid=$!
   window=$(wait_window) && xdotool key Escape
-  wait "$pid"; status=$?
+  wait "$pid"; status=$?; out=$(cat "$work/out")
   check "$1" "a window shown" yes "$([ -n "$window" ] && echo yes || echo no)"
   check "$1" "exit status" 0 "$status"
+  check "$1" stdout "" "$out"
 }
 fresh cutAfterSegments; alone=$rowdir/alone; mkdir -p "$alone"; cp "$kestrune" "$alone/"
 head -c "$lastByte" "$module" >"$alone/kestrune-window.so"
