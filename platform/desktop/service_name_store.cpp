@@ -102,6 +102,11 @@ Location storeLocation()
     return location;
 }
 
+bool ownedByUs(const struct stat &status)
+{
+    return status.st_uid == 0 || status.st_uid == getuid();
+}
+
 // What may be written into: a folder of root's or of the user running the
 // tool. Anyone else who owns it could swap what is written there for a link.
 std::string untrustedReason(int folder, const std::string &path)
@@ -109,15 +114,10 @@ std::string untrustedReason(int folder, const std::string &path)
     struct stat status;
     if (fstat(folder, &status) != 0)
         return systemError("cannot examine " + path);
-    if (status.st_uid != 0 && status.st_uid != getuid())
+    if (!ownedByUs(status))
         return path + " belongs to user " + std::to_string(status.st_uid) +
                ", not to root or to the user running kestrune";
     return "";
-}
-
-bool ownedByUs(const struct stat &status)
-{
-    return status.st_uid == 0 || status.st_uid == getuid();
 }
 
 Descriptor openFolderAt(int parent, const std::string &name)
@@ -270,7 +270,8 @@ std::string storeServiceName(const std::string &name)
         return failure;
 
     // Written in full beside the old file, then renamed over it in one step.
-    const std::string folderPath = serviceNamePath().substr(0, serviceNamePath().rfind('/'));
+    const std::string path = pathOf(location);
+    const std::string folderPath = path.substr(0, path.rfind('/'));
     std::string temporary;
     Descriptor file = createTemporary(folder.get(), temporary);
     if (!file)
@@ -282,7 +283,7 @@ std::string storeServiceName(const std::string &name)
     if (!file.close() && failure.empty())
         failure = systemError("cannot write " + temporaryPath);
     if (failure.empty() && renameat(folder.get(), temporary.c_str(), folder.get(), fileName) != 0)
-        failure = systemError("cannot replace " + serviceNamePath());
+        failure = systemError("cannot replace " + path);
     if (!failure.empty()) {
         unlinkat(folder.get(), temporary.c_str(), 0);
         return failure;
