@@ -409,28 +409,13 @@ mkdir -m 700 "$work/runtime"; export XDG_RUNTIME_DIR=$work/runtime
 
 tracer=()
 # Runs kestrune in a window with REDIRECTIONS applied (as bash words), then
-# plays the steps: "window" waits for a new window, "key:K" presses keys,
-# "type:T" types, "killX" ends the X server, "files" notes what the tool
-# has open in $work/files. Sets status, out, err.
+# plays the steps (see play_steps). Sets status, out, err.
 drive() {
-  local redirect=$1 step id seen=() pid; shift
+  local redirect=$1 pid; shift
   eval "PATH=\$bin:\$PATH \${tracer[@]} \"\$kestrune\" >\"\$work/out\" $redirect &"
   pid=$!
-  for step in "$@"; do
-    case $step in
-      window) id=$(wait_window "${seen[@]}") || break; seen+=("$id") ;;
-      key:*) xdotool key "${step#key:}" ;;
-      type:*) xdotool type --delay 20 "${step#type:}" ;;
-      killX) stop_xvfb ;;
-      files) find "/proc/$pid/fd" -mindepth 1 -printf '%l\n' >"$work/files" ;;
-    esac
-  done
-  for _ in $(seq 200); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
-  if kill -0 "$pid" 2>/dev/null; then
-    kill -KILL "$pid"; wait "$pid"; status="still running after 10 s"
-  else
-    wait "$pid"; status=$?
-  fi
+  play_steps "$pid" "$@"
+  end_of "$pid"
   out=$(cat "$work/out"); err=$(cat "$work/err" 2>/dev/null)
 }
 

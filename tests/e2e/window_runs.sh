@@ -42,9 +42,7 @@ collect() {
 }
 
 # Runs kestrune as the user as_uid with the store holding $1, and plays the
-# steps after it: "window" waits for the next dialog and focuses it,
-# "type:TEXT" types, "checked:TEXT" types with type_checked, "key:KEYS"
-# presses keys.
+# steps after it (see play_steps).
 # Sets out, err, status, stored and dialogs (how many dialogs showed).
 drive() {
   prepare_store "$1"; shift
@@ -54,22 +52,10 @@ drive() {
   local runtime_setting=(XDG_RUNTIME_DIR="$runtime")
   [ -z "${without_runtime:-}" ] || runtime_setting=(-u XDG_RUNTIME_DIR)
   PATH=$fakebin:$PATH env "${runtime_setting[@]}" "${as_user[@]}" "$kestrune" >"$work/out" 2>"$work/err" &
-  local pid=$! step id seen=()
-  for step in "$@"; do
-    case $step in
-      window) id=$(wait_window "${seen[@]}") || break; seen+=("$id") ;;
-      type:*) xdotool type --delay 20 "${step#type:}" ;;
-      checked:*) type_checked "${step#checked:}" ;;
-      key:*) xdotool key "${step#key:}" ;;
-    esac
-  done
-  dialogs=${#seen[@]}
-  for _ in $(seq 200); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
-  if kill -0 "$pid" 2>/dev/null; then
-    kill "$pid"; wait "$pid"; status="still running"
-  else
-    wait "$pid"; status=$?
-  fi
+  local pid=$!
+  play_steps "$pid" "$@"
+  dialogs=$windows_seen
+  end_of "$pid"
   collect
 }
 

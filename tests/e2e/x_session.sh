@@ -68,3 +68,35 @@ type_checked() {
   echo "typed '$text' but the entry holds '$(xclip -o -selection primary 2>/dev/null)'" >&2
   return 1
 }
+
+# play_steps PID STEPS...: plays the steps to the windows of process PID:
+# "window" waits for its next window and gives it the keyboard, "key:KEYS"
+# presses keys, "type:TEXT" types, "checked:TEXT" types with type_checked,
+# "killX" ends the X server, "files" lists what PID has open in $work/files.
+# Stops at a window that never comes. Sets windows_seen to how many came.
+play_steps() {
+  local pid=$1 step id seen=(); shift
+  for step in "$@"; do
+    case $step in
+      window) id=$(wait_window "${seen[@]}") || break; seen+=("$id") ;;
+      key:*) xdotool key "${step#key:}" ;;
+      type:*) xdotool type --delay 20 "${step#type:}" ;;
+      checked:*) type_checked "${step#checked:}" ;;
+      killX) stop_xvfb ;;
+      files) find "/proc/$pid/fd" -mindepth 1 -printf '%l\n' >"$work/files" ;;
+    esac
+  done
+  windows_seen=${#seen[@]}
+}
+
+# end_of PID: waits up to 10 s for the background process PID to end, then
+# kills it. Sets status to its exit status, or says that it hung.
+end_of() {
+  local pid=$1
+  for _ in $(seq 200); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
+  if kill -0 "$pid" 2>/dev/null; then
+    kill -KILL "$pid"; wait "$pid"; status="still running after 10 s"
+  else
+    wait "$pid"; status=$?
+  fi
+}
