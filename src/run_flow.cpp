@@ -49,14 +49,20 @@ static void refuse(Platform &platform, int realUserId)
 // The refresh runs on after we have exited. When we lead our terminal's
 // session (`ssh -t`, `xterm -e`), our exit hangs up our whole process group,
 // the background shell included: it must not die of that. It gets SIGPIPE
-// back at its default, as any shell expects.
+// and SIGXFSZ back at their defaults, as any shell expects. The shell puts
+// the command in the background at once, so anything but 0 means it did not
+// start: the name stays applied, and whoever asked is told.
 static void startRefresh(Platform &platform)
 {
     void (*const hangup)(int) = signal(SIGHUP, SIG_IGN);
     void (*const brokenPipe)(int) = signal(SIGPIPE, SIG_DFL);
-    platform.runShellCommand(refreshCommand);
-    signal(SIGPIPE, brokenPipe);  // NOLINT(cert-err33-c): restores what it gave just before
-    signal(SIGHUP, hangup);       // NOLINT(cert-err33-c): restores what it gave just before
+    void (*const fileTooLarge)(int) = signal(SIGXFSZ, SIG_DFL);
+    const int status = platform.runShellCommand(refreshCommand);
+    signal(SIGXFSZ, fileTooLarge);  // NOLINT(cert-err33-c): restores what it gave just before
+    signal(SIGPIPE, brokenPipe);    // NOLINT(cert-err33-c): restores what it gave just before
+    signal(SIGHUP, hangup);         // NOLINT(cert-err33-c): restores what it gave just before
+    if (status != 0)
+        fputs("kestrune: the refresh command could not be started\n", stderr);  // NOLINT(cert-err33-c): nowhere else to report to
 }
 
 static void applyAndOfferRefresh(Platform &platform, const char *name)

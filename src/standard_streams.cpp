@@ -15,4 +15,8 @@ void prepareStandardStreams()
     }
     setvbuf(stdout, 0, _IOLBF, BUFSIZ);  // NOLINT(cert-err33-c): stdout's own buffering is all that is left
     signal(SIGPIPE, SIG_IGN);            // NOLINT(cert-err33-c): cannot fail for SIGPIPE
+    // A file size limit set by whoever started us (ulimit -f) must fail a
+    // write, which the store reports and undoes, rather than kill the run
+    // halfway through it.
+    signal(SIGXFSZ, SIG_IGN);            // NOLINT(cert-err33-c): cannot fail for SIGXFSZ
 }

@@ -131,7 +131,7 @@ INSTANTIATE_TEST_SUITE_P(
         DisplayCase{"displayOption", {}, {"0", "-display", ":65001"}, true, "display :65001"},
         DisplayCase{"optionWithoutValue", {}, {"-platform"}, false, ""},
         DisplayCase{"pluginFolderOption", {"DISPLAY=:65000"}, {"-platformpluginpath", "/home/x"}, true,
-                    "-platformpluginpath would have Qt load code as root from /home/x"},
+                    "-platformpluginpath would have Qt load code from /home/x"},
         DisplayCase{"valueOfAnotherOption", {}, {"-qwindowtitle", "-platform", "x"}, false, ""},
         DisplayCase{"waylandWithoutRuntimeFolder", {"WAYLAND_DISPLAY=wayland-test"}, {}, true,
                     "XDG_RUNTIME_DIR is not set"},

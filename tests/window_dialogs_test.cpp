@@ -1,9 +1,9 @@
 // The window dialogs in process, on the offscreen platform, as Qt's own
 // dialog tests drive theirs: a zero-length timer started before a dialog
 // runs finds it once its event loop turns, notes what it shows, and answers.
-#include "service_name_store.h"
+#include "window_application.h"
 #include "window_capture_dialog.h"
-#include "window_platform.h"
+#include "window_message_dialog.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -92,11 +92,9 @@ void answer(QWidget *dialog, QWidget *focus, Answer how)
 class WindowDialogsTest : public QObject {
     Q_OBJECT
 public:
-    WindowDialogsTest(WindowPlatform &platform, Application &application)
-        : platform(platform), application(application) {}
+    explicit WindowDialogsTest(Application &application) : application(application) {}
 
 private slots:
-    void init();
     void cleanup();
     void captureDialog_data();
     void captureDialog();
@@ -106,17 +104,8 @@ private slots:
     void messageDialog();
 
 private:
-    WindowPlatform &platform;
     Application &application;
-    QTemporaryDir configHome;
 };
-
-void WindowDialogsTest::init()
-{
-    QVERIFY(configHome.isValid());
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome.path()));
-    QFile::remove(QString::fromStdString(serviceNamePath()));
-}
 
 void WindowDialogsTest::cleanup()
 {
@@ -125,7 +114,7 @@ void WindowDialogsTest::cleanup()
 
 void WindowDialogsTest::captureDialog_data()
 {
-    QTest::addColumn<QByteArray>("storedName");
+    QTest::addColumn<QByteArray>("storedName");  // the entry's text when it shows
     QTest::addColumn<QString>("typed");
     QTest::addColumn<Answer>("answer");
     QTest::addColumn<int>("expectedResult");
@@ -153,9 +142,8 @@ void WindowDialogsTest::captureDialog()
     QFETCH(QString, typed);
     QFETCH(Answer, answer);
 
-    if (!storedName.isNull())
-        QCOMPARE(storeServiceName(storedName.toStdString()), std::string());
-    std::unique_ptr<CaptureDialog> dialog(platform.createCaptureDialog(caption, prompt, 7));
+    std::unique_ptr<CaptureDialog> dialog(new WindowCaptureDialog(
+        QString::fromUtf8(caption), QString::fromUtf8(prompt), QString::fromUtf8(storedName)));
     dialog->selectAll();
     application.setMainWidget(dialog.get());
     dialog->show();
@@ -216,8 +204,9 @@ void WindowDialogsTest::resultTextCopiesOnlyWhatFits()
 {
     QFETCH(QString, entered);
     QFETCH(bool, fits);
-    std::unique_ptr<CaptureDialog> dialog(platform.createCaptureDialog(caption, prompt, 0));
-    static_cast<WindowCaptureDialog *>(dialog.get())->window().findChild<QLineEdit *>()->setText(entered);
+    std::unique_ptr<WindowCaptureDialog> dialog(
+        new WindowCaptureDialog(QString::fromUtf8(caption), QString::fromUtf8(prompt), QString()));
+    dialog->window().findChild<QLineEdit *>()->setText(entered);
 
     const size_t size = 100, guard = 16;
     char text[size + guard];
@@ -255,8 +244,8 @@ void WindowDialogsTest::messageDialog()
     QFETCH(int, type);
     QFETCH(Answer, answer);
 
-    std::unique_ptr<MessageDialog> dialog(
-        platform.createMessageDialog(caption, question, MessageDialogType(type)));
+    std::unique_ptr<MessageDialog> dialog(new WindowMessageDialog(
+        QString::fromUtf8(caption), QString::fromUtf8(question), MessageDialogType(type)));
 
     QString title, text;
     int buttons = 0, icon = -1;
@@ -279,13 +268,12 @@ void WindowDialogsTest::messageDialog()
     QTEST(result, "expectedResult");
 }
 
-// The application object is made the way the tool makes it, through the
-// platform, and lives for all the test functions.
+// The application object is made the way the window program makes it, and
+// lives for all the test functions.
 int main(int argc, char **argv)
 {
-    WindowPlatform platform;
-    std::unique_ptr<Application> application(platform.createApplication(argc, argv));
-    WindowDialogsTest test(platform, *application);
+    const std::unique_ptr<WindowApplication> application = startWindowApplication(argc, argv);
+    WindowDialogsTest test(*application);
     return QTest::qExec(&test, argc, argv);
 }
 

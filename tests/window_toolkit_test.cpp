@@ -1,7 +1,7 @@
 // What the window module tells Qt and takes from it, on the offscreen
 // platform: the session bus it is left to find, and the buttons' icons.
 #include "toolkit_environment.h"
-#include "window_platform.h"
+#include "window_application.h"
 
 #include <QApplication>
 #include <QDir>
@@ -234,15 +234,14 @@ void WindowToolkitTest::runtimeFolderNoteAlone()
                                     "QStandardPaths: XDG_RUNTIME_DIR not set, as information"}));
 }
 
-// The application is made the way the tool makes it, through the platform.
+// The application is made the way the window program makes it.
 int main(int argc, char **argv)
 {
     // A runtime folder of the test's own: Qt would make one in /tmp.
     QTemporaryDir runtime;
     if (!qEnvironmentVariableIsSet("XDG_RUNTIME_DIR") && runtime.isValid())
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
-    WindowPlatform platform;
-    std::unique_ptr<Application> application(platform.createApplication(argc, argv));
+    const std::unique_ptr<WindowApplication> application = startWindowApplication(argc, argv);
     WindowToolkitTest test;
     return QTest::qExec(&test, argc, argv);
 }

@@ -1,8 +1,8 @@
 #include "desktop_platform.h"
 
+#include "escaped_text.h"
 #include "service_name_store.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
 
@@ -17,9 +17,7 @@ void DesktopPlatform::setServiceName(const char *name)
     // goes to the person at the terminal.
     const std::string failure = storeServiceName(name);
     if (!failure.empty())
-        // NOLINTNEXTLINE(cert-err33-c): nowhere else to report to
-        std::fprintf(stderr, "kestrune: cannot store the service name in %s: %s\n",
-                     serviceNamePath().c_str(), failure.c_str());
+        printDiagnostic("cannot store the service name in " + serviceNamePath() + ": " + failure);
 }
 
 int DesktopPlatform::runShellCommand(const char *command)

@@ -1,5 +1,7 @@
 #include "display_access.h"
 
+#include "display_request.h"
+
 #include <dlfcn.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -16,67 +18,15 @@
 
 namespace {
 
-std::string environment(const char *name)
-{
-    const char *value = std::getenv(name);
-    return value ? value : "";
-}
-
-// What Qt is asked for, by the environment and by its own options on the
-// command line, which win.
-struct Request {
-    std::string pluginFolder;  // -platformpluginpath's value
-    std::string platforms;  // a list such as "wayland;xcb"; empty: Qt chooses
-    std::string origin;     // where the list came from: "QT_QPA_PLATFORM=" or "-platform "
-    std::string x11Display;
-    bool x11DisplayFromCommandLine = false;
-    std::string waylandDisplay;
-};
-
-// The options of Qt's own that take the next argument as their value: that
-// value is no option, whatever it looks like.
-const char *const optionsWithValues[] = {
-    "-platformtheme", "-plugin", "-qwindowgeometry", "-geometry",
-    "-qwindowtitle", "-title", "-qwindowicon", "-icon", "-style", "-stylesheet", "-session",
-    "-name", "-visual"};
-
-Request readRequest(int argc, char **argv)
-{
-    Request request;
-    request.platforms = environment("QT_QPA_PLATFORM");
-    request.origin = "QT_QPA_PLATFORM=";
-    request.x11Display = environment("DISPLAY");
-    request.waylandDisplay = environment("WAYLAND_DISPLAY");
-    // As Qt reads them: "--platform" is "-platform", and an option without
-    // its value is ignored.
-    for (int i = 1; i + 1 < argc; ++i) {
-        if (argv[i][0] != '-')
-            continue;
-        std::string option = argv[i];
-        if (option.compare(0, 2, "--") == 0)
-            option.erase(0, 1);
-        if (option == "-platform") {
-            request.platforms = argv[++i];
-            request.origin = "-platform ";
-        } else if (option == "-platformpluginpath") {
-            request.pluginFolder = argv[++i];
-        } else if (option == "-display") {
-            request.x11Display = argv[++i];
-            request.x11DisplayFromCommandLine = true;
-        } else if (std::find(std::begin(optionsWithValues), std::end(optionsWithValues), option) !=
-                   std::end(optionsWithValues)) {
-            ++i;
-        }
-    }
-    return request;
-}
-
 // The part of libxcb the check needs. Loaded, not linked: a run at the
 // terminal never needs it, and Qt's xcb platform cannot work without it.
 struct Xcb {
     decltype(&xcb_connect) connect = nullptr;
     decltype(&xcb_connection_has_error) hasError = nullptr;
     decltype(&xcb_disconnect) disconnect = nullptr;
+    decltype(&xcb_get_setup) setup = nullptr;
+    decltype(&xcb_setup_roots_iterator) screens = nullptr;
+    decltype(&xcb_screen_next) nextScreen = nullptr;
 };
 
 Xcb loadXcb()
@@ -89,7 +39,11 @@ Xcb loadXcb()
     xcb.hasError = reinterpret_cast<decltype(&xcb_connection_has_error)>(
         dlsym(library, "xcb_connection_has_error"));
     xcb.disconnect = reinterpret_cast<decltype(&xcb_disconnect)>(dlsym(library, "xcb_disconnect"));
-    if (!xcb.connect || !xcb.hasError || !xcb.disconnect)
+    xcb.setup = reinterpret_cast<decltype(&xcb_get_setup)>(dlsym(library, "xcb_get_setup"));
+    xcb.screens = reinterpret_cast<decltype(&xcb_setup_roots_iterator)>(
+        dlsym(library, "xcb_setup_roots_iterator"));
+    xcb.nextScreen = reinterpret_cast<decltype(&xcb_screen_next)>(dlsym(library, "xcb_screen_next"));
+    if (!xcb.connect || !xcb.hasError || !xcb.disconnect || !xcb.setup || !xcb.screens || !xcb.nextScreen)
         xcb.connect = nullptr;
     return xcb;
 }
@@ -127,17 +81,36 @@ LocalX11 localX11Server(const std::string &display)
                                                                    : LocalX11::nobodyListens;
 }
 
+// Qt's xcb platform crashes on a screen the server does not have, and on one
+// with fewer colours than its images need.
+std::string unusableScreen(const Xcb &xcb, xcb_connection_t *connection, const std::string &display,
+                           int screenNumber)
+{
+    xcb_screen_iterator_t screens = xcb.screens(xcb.setup(connection));
+    for (int skipped = 0; skipped < screenNumber && screens.rem > 0; ++skipped)
+        xcb.nextScreen(&screens);
+    if (screenNumber < 0 || screens.rem <= 0)
+        return "the X server of display " + display + " has no screen " + std::to_string(screenNumber);
+    const int depth = screens.data->root_depth;
+    if (depth < 16)
+        return "screen " + std::to_string(screenNumber) + " of display " + display + " has " +
+               std::to_string(depth) + "-bit colour; windows need 16 bits or more";
+    return "";
+}
+
 // The same handshake Qt's xcb platform makes, with the same display and
 // XAUTHORITY. Returns why it failed, or an empty string.
 std::string x11Problem(const Xcb &xcb, const std::string &display)
 {
     if (!xcb.connect)
         return "libxcb (Debian package libxcb1) cannot be loaded";
-    xcb_connection_t *connection = xcb.connect(display.c_str(), nullptr);
+    int screenNumber = 0;
+    xcb_connection_t *connection = xcb.connect(display.c_str(), &screenNumber);
     const int error = xcb.hasError(connection);
+    const std::string screenProblem = error == 0 ? unusableScreen(xcb, connection, display, screenNumber) : "";
     xcb.disconnect(connection);
     if (error == 0)
-        return "";
+        return screenProblem;
     switch (localX11Server(display)) {
     case LocalX11::listens:
         return "the X server of display " + display +
@@ -170,7 +143,7 @@ std::string waylandProblem(const std::string &platform, const std::string &displ
 {
     if (display.empty())
         return "WAYLAND_DISPLAY is not set";
-    const std::string runtime = environment("XDG_RUNTIME_DIR");
+    const std::string runtime = environmentVariable("XDG_RUNTIME_DIR");
     if (display[0] != '/' && runtime.empty())
         return "WAYLAND_DISPLAY=" + display + " but XDG_RUNTIME_DIR is not set";
     const std::string path = display[0] == '/' ? display : runtime + '/' + display;
@@ -264,13 +237,12 @@ DisplayCheck checkDisplay(int argc, char **argv)
 {
     const Request request = readRequest(argc, argv);
     DisplayCheck check;
-    check.named = !request.platforms.empty() || !request.x11Display.empty() ||
-                  !request.waylandDisplay.empty();
+    check.named = displayNamed(argc, argv);
     if (!check.named)
         return check;
-    // Qt would load its platform from there, as root.
+    // Qt would load its platform from there, whoever may write there.
     if (!request.pluginFolder.empty())
-        check.unusableReason = "-platformpluginpath would have Qt load code as root from " +
+        check.unusableReason = "-platformpluginpath would have Qt load code from " +
                                request.pluginFolder;
     else
         check.unusableReason = request.platforms.empty() ? checkDefault(request) : checkChosen(request);

@@ -1,26 +1,22 @@
 // The one place where the desktop stand-in picks its user interface: windows
-// when a display is named and can show them, the terminal otherwise. Decided
-// once, before any toolkit starts.
-#include "display_access.h"
+// when a display is named and the window program can show them there, the
+// terminal otherwise. Decided once, before any toolkit starts.
+#include "display_request.h"
+#include "escaped_text.h"
 #include "terminal_platform.h"
-#include "window_module_loader.h"
-
-#include <cstdio>
+#include "window_platform.h"
 
 namespace {
 
 Platform *chosenPlatform(int argc, char **argv)
 {
     static TerminalPlatform terminal;
-    const DisplayCheck display = checkDisplay(argc, argv);
-    if (!display.named)
+    if (!displayNamed(argc, argv))
         return &terminal;
-
-    std::string failure = display.unusableReason;
-    Platform *window = failure.empty() ? loadWindowPlatform(failure) : nullptr;
+    std::string failure;
+    Platform *window = WindowPlatform::start(argv, failure);
     if (!window) {
-        // NOLINTNEXTLINE(cert-err33-c): nowhere to report a failed write to standard error
-        std::fprintf(stderr, "kestrune: %s; using the terminal\n", failure.c_str());
+        printDiagnostic(failure + "; using the terminal");
         return &terminal;
     }
     return window;

@@ -134,7 +134,7 @@ printf 'Abc\nn\n' | "$work/alone/kestrune" >"$work/out" 2>"$work/err"
 status=$?; collect
 check missingModule stdout "setup to 'Abc'" "${out%$'\n'}"
 check missingModule "exit status" 1 "$status"
-case $err in *"no window module at $work/alone/kestrune-window.so"*"using the terminal"*) ;;
-  *) check missingModule stderr "…no window module at…using the terminal…" "$err" ;; esac
+case $err in *"no window program at $work/alone/kestrune-window"*"using the terminal"*) ;;
+  *) check missingModule stderr "…no window program at…using the terminal…" "$err" ;; esac
 
 finish "window runs"

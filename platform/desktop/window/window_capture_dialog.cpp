@@ -60,13 +60,17 @@ int WindowCaptureDialog::result() const
     return dialog ? dialog->result() : closedResult;
 }
 
+QByteArray WindowCaptureDialog::text() const
+{
+    const QByteArray text = dialog ? entry->text().toUtf8() : closedText;
+    return text.left(static_cast<qsizetype>(qstrlen(text.constData())));
+}
+
 size_t WindowCaptureDialog::resultText(char *buffer, size_t size) const
 {
-    // Blanks around the text are handed over as typed: trimming is the
-    // run flow's job.
-    const QByteArray text = dialog ? entry->text().toUtf8() : closedText;
-    const size_t length = qstrlen(text.constData());
+    const QByteArray entered = text();
+    const auto length = static_cast<size_t>(entered.size());
     if (length < size)
-        qstrcpy(buffer, text.constData());
+        qstrcpy(buffer, entered.constData());
     return length;
 }

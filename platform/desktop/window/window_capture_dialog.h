@@ -22,6 +22,10 @@ public:
     int result() const override;
     size_t resultText(char *buffer, size_t size) const override;
 
+    // The entered text in UTF-8, up to its first NUL, as typed: trimming is
+    // the run flow's job.
+    QByteArray text() const;
+
     // The window, until it has closed.
     QDialog &window() { return *dialog; }
 

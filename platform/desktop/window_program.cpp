@@ -1,0 +1,103 @@
+#include "window_program.h"
+
+#include <fcntl.h>
+#include <limits.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+// Found from the executable itself, never from the working folder: the tool
+// runs as root, and must not run code from wherever it was started.
+std::string executableFolder()
+{
+    char path[PATH_MAX];
+    if (!realpath("/proc/self/exe", path))
+        return "";
+    const std::string executable = path;
+    return executable.substr(0, executable.rfind('/'));
+}
+
+bool trustedOwner(uid_t owner, uid_t toolOwner)
+{
+    return owner == 0 || owner == toolOwner;
+}
+
+// Why `folder` (absolute, without links) and the folders above it could be
+// changed by another user, or an empty string.
+std::string untrustedFolder(const std::string &folder, uid_t toolOwner)
+{
+    for (std::string path = folder; !path.empty(); path = path.substr(0, path.rfind('/'))) {
+        struct stat status;
+        if (lstat(path.c_str(), &status) != 0)
+            return path + " cannot be looked at: " + std::strerror(errno);
+        const bool ownFolder = path == folder;
+        const bool othersMayWrite = (status.st_mode & (S_IWGRP | S_IWOTH)) != 0;
+        if (!trustedOwner(status.st_uid, toolOwner))
+            return path + " belongs to user " + std::to_string(status.st_uid) +
+                   ", not to root or to the tool's owner";
+        if (othersMayWrite && (ownFolder || !(status.st_mode & S_ISVTX)))
+            return path + " may be written by other users";
+    }
+    return "";
+}
+
+// The folder of `path`, whose links have been resolved.
+std::string folderOf(const std::string &path)
+{
+    char resolved[PATH_MAX];
+    if (!realpath(path.c_str(), resolved))
+        return path.substr(0, path.rfind('/'));
+    const std::string real = resolved;
+    return real.substr(0, real.rfind('/'));
+}
+
+}  // namespace
+
+int openWindowProgram(std::string &failure)
+{
+    const std::string folder = executableFolder();
+    struct stat executable;
+    if (folder.empty() || stat("/proc/self/exe", &executable) != 0) {
+        failure = "the tool's own folder cannot be found";
+        return -1;
+    }
+    const std::string candidates[] = {
+        folder + "/" KESTRUNE_WINDOW_PROGRAM,
+        folder + "/../" KESTRUNE_INSTALLED_PROGRAM_DIR "/" KESTRUNE_WINDOW_PROGRAM,
+    };
+    for (const std::string &path : candidates) {
+        const int program = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+        if (program < 0 && errno == ENOENT)
+            continue;
+        std::string reason;
+        struct stat status;
+        if (program < 0)
+            reason = errno == ELOOP ? "is a symbolic link" : std::string("cannot be opened: ") + std::strerror(errno);
+        else if (fstat(program, &status) != 0 || !S_ISREG(status.st_mode))
+            reason = "is not a plain file";
+        else if (!trustedOwner(status.st_uid, executable.st_uid) || (status.st_mode & (S_IWGRP | S_IWOTH)))
+            reason = "may have been changed by another user";
+        if (reason.empty()) {
+            const std::string untrusted = untrustedFolder(folder, executable.st_uid);
+            const std::string untrustedProgramFolder = untrustedFolder(folderOf(path), executable.st_uid);
+            reason = !untrusted.empty() ? untrusted : untrustedProgramFolder;
+            if (!reason.empty()) {
+                failure = "the window program is not run, as " + reason;
+                close(program);
+                return -1;
+            }
+            return program;
+        }
+        if (program >= 0)
+            close(program);
+        failure = "the window program " + path + " " + reason;
+        return -1;
+    }
+    failure = "no window program at " + candidates[0] + " or " + candidates[1];
+    return -1;
+}

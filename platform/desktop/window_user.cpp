@@ -1,0 +1,189 @@
+#include "window_user.h"
+
+#include <grp.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+extern char **environ;
+
+namespace {
+
+// A user or group id written in decimal, nothing else.
+bool parseId(const char *text, unsigned long &id)
+{
+    if (!text || text[0] < '0' || text[0] > '9')
+        return false;
+    char *end = nullptr;
+    errno = 0;
+    id = std::strtoul(text, &end, 10);
+    return errno == 0 && *end == '\0' && id < UINT_MAX;
+}
+
+bool fromPasswordEntry(const passwd *entry, WindowUser &user)
+{
+    if (!entry)
+        return false;
+    user.uid = entry->pw_uid;
+    user.gid = entry->pw_gid;
+    user.name = entry->pw_name;
+    user.home = entry->pw_dir;
+    return true;
+}
+
+bool inGroups(const std::vector<gid_t> &groups, gid_t gid)
+{
+    for (const gid_t group : groups) {
+        if (group == gid)
+            return true;
+    }
+    return false;
+}
+
+std::vector<gid_t> groupsOf(const std::string &name, gid_t gid)
+{
+    int count = 32;
+    std::vector<gid_t> groups(static_cast<size_t>(count));
+    if (getgrouplist(name.c_str(), gid, groups.data(), &count) < 0) {
+        groups.resize(static_cast<size_t>(count));
+        getgrouplist(name.c_str(), gid, groups.data(), &count);
+    }
+    groups.resize(static_cast<size_t>(count));
+    return groups;
+}
+
+// Who asked for root, where the command that gave it says so.
+enum class Asked { nobodyNamed, found, unknown };
+
+Asked userWhoAskedForRoot(WindowUser &user, std::string &reason)
+{
+    unsigned long uid = 0;
+    unsigned long gid = 0;
+    const char *sudoUid = std::getenv("SUDO_UID");
+    if (parseId(sudoUid, uid) && uid != 0) {
+        if (!fromPasswordEntry(getpwuid(static_cast<uid_t>(uid)), user)) {
+            reason = "SUDO_UID=" + std::string(sudoUid) + " is no user of the password database";
+            return Asked::unknown;
+        }
+        user.groups = groupsOf(user.name, user.gid);
+        // sudo's SUDO_GID is the group the user ran it with: one of theirs.
+        if (parseId(std::getenv("SUDO_GID"), gid) && inGroups(user.groups, static_cast<gid_t>(gid)))
+            user.gid = static_cast<gid_t>(gid);
+        return Asked::found;
+    }
+    const char *pkexecUid = std::getenv("PKEXEC_UID");
+    if (parseId(pkexecUid, uid) && uid != 0) {
+        if (!fromPasswordEntry(getpwuid(static_cast<uid_t>(uid)), user)) {
+            reason = "PKEXEC_UID=" + std::string(pkexecUid) + " is no user of the password database";
+            return Asked::unknown;
+        }
+        user.groups = groupsOf(user.name, user.gid);
+        return Asked::found;
+    }
+    const char *doasUser = std::getenv("DOAS_USER");
+    if (doasUser && doasUser[0] != '\0') {
+        if (!fromPasswordEntry(getpwnam(doasUser), user) || user.uid == 0) {
+            reason = "DOAS_USER=" + std::string(doasUser) + " is no user of the password database but root";
+            return Asked::unknown;
+        }
+        user.groups = groupsOf(user.name, user.gid);
+        return Asked::found;
+    }
+    return Asked::nobodyNamed;
+}
+
+std::string environment(const char *name)
+{
+    const char *value = std::getenv(name);
+    return value ? value : "";
+}
+
+// A folder of the user's alone, as the runtime folder must be.
+bool ownedPrivateFolder(const std::string &path, uid_t uid)
+{
+    struct stat status;
+    return !path.empty() && path[0] == '/' && lstat(path.c_str(), &status) == 0 &&
+           S_ISDIR(status.st_mode) && status.st_uid == uid && (status.st_mode & 077) == 0;
+}
+
+bool ownedSocket(const std::string &path, uid_t uid)
+{
+    struct stat status;
+    return lstat(path.c_str(), &status) == 0 && S_ISSOCK(status.st_mode) && status.st_uid == uid;
+}
+
+// What a window takes from the caller's environment: where to show itself,
+// in which language, with which input method and at which scale. For the
+// sanitizers' builds also their options.
+bool passedOn(const std::string &variable)
+{
+    static const char *const names[] = {
+        "DISPLAY", "WAYLAND_DISPLAY", "XAUTHORITY", "QT_QPA_PLATFORM", "LANG", "LANGUAGE",
+        "TMPDIR", "XMODIFIERS", "QT_IM_MODULE", "GTK_IM_MODULE", "QT_SCALE_FACTOR",
+        "QT_SCREEN_SCALE_FACTORS", "QT_ENABLE_HIGHDPI_SCALING", "QT_FONT_DPI", "XCURSOR_THEME",
+        "XCURSOR_SIZE", "XDG_SESSION_TYPE", "XDG_CURRENT_DESKTOP", "DESKTOP_SESSION",
+        "ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"};
+    const std::string name = variable.substr(0, variable.find('='));
+    if (name.compare(0, 3, "LC_") == 0)
+        return true;
+    for (const char *known : names) {
+        if (name == known)
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool findWindowUser(WindowUser &user, std::string &reason)
+{
+    switch (userWhoAskedForRoot(user, reason)) {
+    case Asked::found:
+        return true;
+    case Asked::unknown:
+        return false;
+    case Asked::nobodyNamed:
+        break;
+    }
+    const passwd *entry = getpwuid(getuid());
+    user.uid = getuid();
+    user.gid = getgid();
+    user.name = entry ? entry->pw_name : "";
+    // Without a home of its own, fontconfig and Qt would look for one in
+    // the caller's HOME: give them none rather than someone else's.
+    user.home = entry ? entry->pw_dir : "/nonexistent";
+    const int count = getgroups(0, nullptr);
+    user.groups.resize(count > 0 ? static_cast<size_t>(count) : 0);
+    if (count > 0 && getgroups(count, user.groups.data()) != count)
+        user.groups.clear();
+    return true;
+}
+
+std::vector<std::string> windowEnvironment(const WindowUser &user)
+{
+    std::vector<std::string> variables;
+    for (char **variable = environ; *variable; ++variable) {
+        if (passedOn(*variable))
+            variables.emplace_back(*variable);
+    }
+    variables.push_back("HOME=" + user.home);
+    variables.push_back("USER=" + user.name);
+    variables.push_back("LOGNAME=" + user.name);
+    variables.push_back("PATH=/usr/local/bin:/usr/bin:/bin");
+    // The caller's own runtime folder when it is the user's (a user's own
+    // run), else the one their login made.
+    std::string runtime = environment("XDG_RUNTIME_DIR");
+    if (!ownedPrivateFolder(runtime, user.uid))
+        runtime = "/run/user/" + std::to_string(user.uid);
+    if (ownedPrivateFolder(runtime, user.uid)) {
+        variables.push_back("XDG_RUNTIME_DIR=" + runtime);
+        if (ownedSocket(runtime + "/bus", user.uid))
+            variables.push_back("DBUS_SESSION_BUS_ADDRESS=unix:path=" + runtime + "/bus");
+    }
+    return variables;
+}

@@ -1,0 +1,34 @@
+// Whose rights the window program runs with. The tool runs as root, but the
+// person it shows its dialogs to is most often a user who asked for root
+// with sudo: the toolkit, its plugins, fontconfig and the rest then run as
+// that user, in that user's session, and never read or write anything of
+// theirs with root's rights.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+struct WindowUser {
+    uid_t uid = 0;
+    gid_t gid = 0;
+    std::vector<gid_t> groups;  // supplementary
+    std::string name;
+    std::string home;
+};
+
+// The user who asked for root: sudo's SUDO_UID and SUDO_GID, pkexec's
+// PKEXEC_UID or doas's DOAS_USER, each checked against the password
+// database and never root that way; without them, whoever runs the tool by
+// the real user id. Returns false with the reason when the user named is
+// not in the password database.
+bool findWindowUser(WindowUser &user, std::string &reason);
+
+// The environment the window program gets: only what a window needs from
+// the caller's (display, locale, input method, scaling), the user's home
+// from the password database, and the user's runtime folder and session
+// bus where they exist and belong to that user. No configuration, cache or
+// plugin folder that the caller named is passed on, so a window that runs
+// as root (root's own session) reads none of another user's.
+std::vector<std::string> windowEnvironment(const WindowUser &user);
