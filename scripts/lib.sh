@@ -14,8 +14,9 @@ run_packages=(cmake ninja-build g++ qt6-base-dev libxcb1-dev fonts-wqy-zenhei)
 build_packages=("${run_packages[@]}" libgtest-dev)
 # For the end-to-end runs: a private X server, xdotool to type into it, xclip
 # to read back what was typed, strace to slow the store down for the runs
-# killed in the middle of it, valgrind; groff and git for the manual page.
-test_packages=(xvfb xdotool xclip strace procps util-linux valgrind groff-base git)
+# killed in the middle of it, valgrind; groff and git for the manual page; a
+# session bus for the window program's user.
+test_packages=(xvfb xdotool xclip strace procps util-linux valgrind groff-base git dbus-daemon)
 fuzz_packages=(clang-14 libclang-rt-14-dev)
 static_packages=(cppcheck clang-tidy-14)
 arm_packages=(googletest g++-arm-linux-gnueabi qemu-user)

@@ -86,7 +86,8 @@ private:
 
 std::string signalDispositions()
 {
-    return "[SIGHUP " + disposition(SIGHUP) + ", SIGPIPE " + disposition(SIGPIPE) + "]";
+    return "[SIGHUP " + disposition(SIGHUP) + ", SIGPIPE " + disposition(SIGPIPE) + ", SIGXFSZ " +
+           disposition(SIGXFSZ) + "]";
 }
 
 FakePlatform::FakePlatform(const FakeScript &script, ConsoleCapture &console)

@@ -9,7 +9,8 @@
 #include <string>
 #include <vector>
 
-// How SIGHUP and SIGPIPE are handled now: "[SIGHUP default, SIGPIPE ignored]".
+// How SIGHUP, SIGPIPE and SIGXFSZ are handled now:
+// "[SIGHUP default, SIGPIPE ignored, SIGXFSZ ignored]".
 std::string signalDispositions();
 
 struct FakeScript {

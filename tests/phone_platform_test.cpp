@@ -103,7 +103,7 @@ const Trace tearDown = {"~ZSingleCaptureDlg()", "~ZApplication()", released("Kes
 
 // The background shell outlives a hangup at our exit, and gets SIGPIPE back.
 const std::string refresh =
-    R"(system("sleep 1s && kill `pidof phone` &") [SIGHUP ignored, SIGPIPE default])";
+    R"(system("sleep 1s && kill `pidof phone` &") [SIGHUP ignored, SIGPIPE default, SIGXFSZ default])";
 
 struct Outcome {
     const char *name;

@@ -34,9 +34,11 @@ FlowRun runWith(const FakeScript &script, std::vector<std::string> arguments = {
     FakePlatform platform(script, console);
     // As main leaves it for the run.
     void (*const brokenPipe)(int) = std::signal(SIGPIPE, SIG_IGN);
+    void (*const fileTooLarge)(int) = std::signal(SIGXFSZ, SIG_IGN);
     const std::string dispositions = signalDispositions();
     const int result = runFlow(platform, argc, argv.data());
     EXPECT_EQ(signalDispositions(), dispositions) << "the run leaves signals as it found them";
+    std::signal(SIGXFSZ, fileTooLarge);
     std::signal(SIGPIPE, brokenPipe);
     return {arguments, result, platform.finishedTrace()};
 }
@@ -132,7 +134,7 @@ FakeScript acceptedWithResultCode(int code)
 
 // The background shell outlives a hangup at our exit, and gets SIGPIPE back.
 const std::string refresh =
-    R"(runShellCommand("sleep 1s && kill `pidof phone` &") [SIGHUP ignored, SIGPIPE default])";
+    R"(runShellCommand("sleep 1s && kill `pidof phone` &") [SIGHUP ignored, SIGPIPE default, SIGXFSZ default])";
 
 INSTANTIATE_TEST_SUITE_P(
     EveryOutcome, RunOutcome,

@@ -33,7 +33,7 @@ int firstFreeAboveTwo(int open)
 // leaves the others on a pipe, prepares the streams and writes one line to
 // standard output without flushing. Exits with a bit set for each broken
 // promise: 1 a closed descriptor is not on /dev/null the right way round, 2 an open one was
-// replaced, 4 SIGPIPE is not ignored, 8 the line could not be written, 16 a
+// replaced, 4 SIGPIPE or SIGXFSZ is not ignored, 8 the line could not be written, 16 a
 // descriptor was opened beyond the three.
 int childOutcome(int closedMask, int pipeWriteEnd, ino_t pipeInode)
 {
@@ -57,9 +57,11 @@ int childOutcome(int closedMask, int pipeWriteEnd, ino_t pipeInode)
             broken |= fstat(descriptor, &status) == 0 && status.st_ino == pipeInode ? 0 : 2;
     }
     broken |= firstFreeAboveTwo(pipeWriteEnd) == firstFreeBefore ? 0 : 16;
-    struct sigaction action;
-    sigaction(SIGPIPE, nullptr, &action);
-    broken |= action.sa_handler == SIG_IGN ? 0 : 4;
+    for (const int ignored : {SIGPIPE, SIGXFSZ}) {
+        struct sigaction action;
+        sigaction(ignored, nullptr, &action);
+        broken |= action.sa_handler == SIG_IGN ? 0 : 4;
+    }
     if (!(closedMask & 2) && std::printf("setup to 'Abc'\n") < 0)
         broken |= 8;
     return broken;

@@ -111,6 +111,8 @@ std::string x11Problem(const Xcb &xcb, const std::string &display)
     xcb.disconnect(connection);
     if (error == 0)
         return screenProblem;
+    if (error == XCB_CONN_CLOSED_INVALID_SCREEN)
+        return "the X server of display " + display + " has no screen " + std::to_string(screenNumber);
     switch (localX11Server(display)) {
     case LocalX11::listens:
         return "the X server of display " + display +

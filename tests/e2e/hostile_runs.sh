@@ -474,21 +474,21 @@ for plant in "othersRuntimeFolder|a folder of nobody's|as_nobody mkdir -m 700" \
 done
 
 fresh enterTwice; mkdir -p "${store%/*}" && echo Old >"$store"
-drive '2>"$work/err"' window key:Return window files key:Return
+drive '2>"$work/err"' window key:Return window procs key:Return
 check enterTwice "exit status" 1 "$status"
-check enterTwice "window module left open" "" "$(grep kestrune-window "$work/files")"
+check enterTwice "toolkit libraries in the root process" "" "$(grep -E 'libQt6|libxcb|libfontconfig' "$work/maps")"
 check enterTwice stdout "setup to 'Old'" "$out"
 check enterTwice "refresh command" "" "$(cat "$work/refresh.log" 2>/dev/null)"
 record enterTwice "Enter, Enter: the stored name kept, then the refresh question's default" \
-  "$(describe "$store"); no refresh"
+  "$(describe "$store"); no refresh; no toolkit library mapped by root"
 
 fresh displayDiesAtCapture
 drive '2>"$work/err"' window killX
 check displayDiesAtCapture "exit status" 0 "$status"
 check displayDiesAtCapture stdout "" "$out"
 check displayDiesAtCapture stored nothing "$(describe "$store")"
-case $err in *"kestrune: the display went away while asking for the operator name; nothing was changed"*) ;;
-  *) check displayDiesAtCapture stderr "…kestrune: the display went away while asking…; nothing was changed" "$err" ;; esac
+case $err in *"kestrune: the window went away while asking for the operator name ("*"); nothing was changed"*) ;;
+  *) check displayDiesAtCapture stderr "…kestrune: the window went away while asking…; nothing was changed" "$err" ;; esac
 record displayDiesAtCapture "the X server ends while the name is asked for (was: status 1, as if applied)" \
   "$(describe "$store")"
 start_xvfb "$work"
@@ -497,6 +497,8 @@ fresh displayDiesAtQuestion
 drive '2>"$work/err"' window type:Abc key:Return window killX
 check displayDiesAtQuestion "exit status" 1 "$status"
 check displayDiesAtQuestion stdout "setup to 'Abc'" "$out"
+case $err in *"kestrune: the window went away at the question ("*"); taken as no"*) ;;
+  *) check displayDiesAtQuestion stderr "…the window went away at the question (…); taken as no" "$err" ;; esac
 record displayDiesAtQuestion "the X server ends at the refresh question" "$(describe "$store")"
 start_xvfb "$work"
 
@@ -516,34 +518,29 @@ case $err in *"the X server of display :$(cat "$work/locked") does not let this 
   *) check notAuthorised stderr "…the X server of display :N does not let this user in…XAUTHORITY…using the terminal" "$err" ;; esac
 record notAuthorised "an X server that wants a cookie the tool has not" "$(describe "$store")"
 
-# Damaged window modules beside a copy of the tool.
-module=$(dirname "$kestrune")/kestrune-window.so
+# Damaged or untrusted window programs beside a copy of the tool: the tool
+# says why and asks at the terminal.
+program=$(dirname "$kestrune")/kestrune-window
 # ldconfig is in sbin, which a normal user's PATH leaves out.
 library=$(PATH=$PATH:/usr/sbin:/sbin ldconfig -p | sed -n 's/.*libxcb\.so\.1 .*=> //p' | head -n 1)
 [ -f "$library" ] || { echo "FAIL: libxcb.so.1 not found by ldconfig"; exit 1; }
-for case in "cutShort|cut short after 20,000 bytes (was: SIGBUS)|head -c 20000 \"\$module\" >\$alone/kestrune-window.so|damaged (cut short)" \
-            "notElf|not an ELF file|echo garbage >\$alone/kestrune-window.so|is not an ELF file" \
-            "noEntryPoint|a library without the entry point|cp \"\$library\" \$alone/kestrune-window.so|has no entry point" \
-            "moduleLink|a link to the real module|ln -s \"\$module\" \$alone/kestrune-window.so|is a symbolic link" \
-            "moduleFolder|a folder|mkdir \$alone/kestrune-window.so|is not a plain file" \
-            "headersCut|cut short inside its headers|head -c 100 \"\$module\" >\$alone/kestrune-window.so|damaged (cut short)" \
-            "otherClass|a 32-bit ELF file|cp \"\$module\" \$alone/kestrune-window.so; dd if=<(printf '\\001') of=\$alone/kestrune-window.so bs=1 seek=4 conv=notrunc 2>/dev/null|is not built for this machine" \
-            "writableByAll|writable by every user|cp \"\$module\" \$alone/kestrune-window.so; chmod o+w \$alone/kestrune-window.so|may have been changed by another user"; do
+for case in "cutShort|cut short after 20,000 bytes|head -c 20000 \"\$program\" >\$alone/kestrune-window; chmod +x \$alone/kestrune-window|the window program " \
+            "notElf|not an ELF file|echo garbage >\$alone/kestrune-window; chmod +x \$alone/kestrune-window|Exec format error" \
+            "aLibrary|a library, not a program|cp \"\$library\" \$alone/kestrune-window; chmod +x \$alone/kestrune-window|the window program " \
+            "programLink|a link to the real program|ln -s \"\$program\" \$alone/kestrune-window|is a symbolic link" \
+            "programFolder|a folder|mkdir \$alone/kestrune-window|is not a plain file" \
+            "writableByAll|writable by every user|cp \"\$program\" \$alone/kestrune-window; chmod o+w \$alone/kestrune-window|may have been changed by another user" \
+            "folderForAll|in a folder every user may write, as /tmp (a qt.conf there would be Qt's)|cp \"\$program\" \$alone/; chmod 1777 \$alone|alone may be written by other users"; do
   IFS='|' read -r name what plant reason <<<"$case"
   fresh "$name"; alone=$rowdir/alone; mkdir -p "$alone"; cp "$kestrune" "$alone/"; eval "$plant"
-  printf 'Abc\nn\n' | timeout -k 1 20 "$alone/kestrune" >"$work/out" 2>"$work/err"
+  printf 'Abc\nn\n' | DISPLAY=$DISPLAY timeout -k 1 20 "$alone/kestrune" >"$work/out" 2>"$work/err"
   status=$?; out=$(cat "$work/out")
   check "$name" "exit status" 1 "$status"
   case $(cat "$work/err") in *"$reason"*"; using the terminal"*) ;;
     *) check "$name" stderr "…$reason…; using the terminal" "$(cat "$work/err")" ;; esac
-  record "$name" "the window module is $what" "$(describe "$store")"
+  record "$name" "the window program is $what" "$(describe "$store")"
 done
 
-# A module cut right after the last part the loader maps is whole to it.
-lastByte=0
-while read -r type offset _ _ fileSize _; do
-  [ "$type" = LOAD ] && [ $((offset + fileSize)) -gt "$lastByte" ] && lastByte=$((offset + fileSize))
-done < <(readelf -lW "$module")
 # expect_window_from_copy NAME: the copy of the tool in $alone shows its
 # window, and Escape cancels it.
 expect_window_from_copy() {
@@ -556,30 +553,153 @@ expect_window_from_copy() {
   check "$1" "exit status" 0 "$status"
   check "$1" stdout "" "$out"
 }
-fresh cutAfterSegments; alone=$rowdir/alone; mkdir -p "$alone"; cp "$kestrune" "$alone/"
-head -c "$lastByte" "$module" >"$alone/kestrune-window.so"
-expect_window_from_copy cutAfterSegments
-record cutAfterSegments "the window module cut right after its last loaded segment" "a window, cancelled"
 
-# A user's own build, run as root: the module belongs to whoever owns the tool.
+# A user's own build, run as root: the program belongs to whoever owns the
+# tool. Another user's folder around them is not: a qt.conf of theirs there
+# would point Qt at their plugins.
 if second_user; then
-  fresh usersBuild; alone=$rowdir/alone; mkdir -p "$alone"; cp "$kestrune" "$module" "$alone/"
+  fresh usersBuild; alone=$rowdir/alone; mkdir -p "$alone"; cp "$kestrune" "$program" "$alone/"
   chown -R nobody: "$alone"
   expect_window_from_copy usersBuild
-  record usersBuild "the tool and its module both nobody's, run as root" "a window, cancelled"
+  record usersBuild "the tool and its window program both nobody's, run as root" "a window, cancelled"
+
+  fresh othersQtConf; alone=$rowdir/alone; mkdir -p "$alone"; cp "$kestrune" "$program" "$alone/"
+  chown nobody: "$alone"
+  printf '[Paths]\nPlugins=%s/plugins\n' "$rowdir" | as_nobody tee "$alone/qt.conf" >/dev/null
+  printf 'Abc\nn\n' | DISPLAY=$DISPLAY timeout -k 1 20 "$alone/kestrune" >"$work/out" 2>"$work/err"
+  status=$?; out=$(cat "$work/out")
+  check othersQtConf "exit status" 1 "$status"
+  case $(cat "$work/err") in *"alone belongs to user 65534, not to root or to the tool's owner; using the terminal"*) ;;
+    *) check othersQtConf stderr "…alone belongs to user 65534…; using the terminal" "$(cat "$work/err")" ;; esac
+  record othersQtConf "the tool and its window program in nobody's folder, with nobody's \`qt.conf\`" "$(describe "$store")"
 else
-  skip_row usersBuild "the tool and its module both another user's" "no second user in a user namespace"
+  skip_row usersBuild "the tool and its window program both another user's" "no second user in a user namespace"
+  skip_row othersQtConf "nobody's folder around the tool, with a qt.conf" "no second user in a user namespace"
 fi
 
-# Without libxcb the display cannot be checked, nor Qt's xcb started.
+# Without libxcb, the window program cannot start.
 fresh noLibxcb
 mount --bind /dev/null "$library"
-DISPLAY=:5 tool 'Abc\nn\n'
+tool 'Abc\nn\n'
 umount "$library"
 check noLibxcb "exit status" 1 "$status"
-case $err in *"libxcb (Debian package libxcb1) cannot be loaded; using the terminal"*) ;;
-  *) check noLibxcb stderr "…libxcb (Debian package libxcb1) cannot be loaded; using the terminal" "$err" ;; esac
+case $err in *"the window program ended with status 127; using the terminal"*) ;;
+  *) check noLibxcb stderr "…the window program ended with status 127; using the terminal" "$err" ;; esac
 record noLibxcb "libxcb cannot be loaded" "$(describe "$store")"
+
+# --- The window program: whose rights, and a toolkit that fails -------------
+if second_user; then
+  # As under sudo: the window runs as the user who asked, with their runtime
+  # folder and session bus; root maps no toolkit library.
+  fresh asSudoUser; mkdir -m 1777 "$rowdir/tmp"
+  mkdir -p /run/user && mount -t tmpfs tmpfs /run/user
+  mkdir -m 700 /run/user/65534 && chown nobody: /run/user/65534
+  bus=$(as_nobody dbus-daemon --session --address=unix:path=/run/user/65534/bus --fork --print-pid)
+  SUDO_UID=65534 SUDO_GID=65534 TMPDIR=$rowdir/tmp drive '2>"$work/err"' window procs key:Escape
+  kill "$bus" 2>/dev/null
+  check asSudoUser "exit status" 0 "$status"
+  check asSudoUser "window's user and group" "$(printf 'Uid:\t65534\t65534\t65534\t65534\nGid:\t65534\t65534\t65534\t65534')" \
+    "$(grep -E '^(Uid|Gid):' "$work/children")"
+  check asSudoUser "window's session" "HOME=/nonexistent XDG_RUNTIME_DIR=/run/user/65534 DBUS_SESSION_BUS_ADDRESS=unix:path=/run/user/65534/bus" \
+    "$(grep -E '^(HOME|XDG_RUNTIME_DIR|DBUS_SESSION_BUS_ADDRESS)=' "$work/children" | tr '\n' ' ' | sed 's/ $//')"
+  check asSudoUser "toolkit libraries in the root process" "" "$(grep -E 'libQt6|libxcb|libfontconfig' "$work/maps")"
+  record asSudoUser "run with sudo's SUDO_UID and SUDO_GID of nobody, who has a session bus" \
+    "the window's process nobody's, with nobody's runtime folder and bus; root maps no toolkit library"
+  umount /run/user
+else
+  skip_row asSudoUser "run with sudo's SUDO_UID and SUDO_GID of another user" "no second user in a user namespace"
+fi
+
+# A fonts.conf in a config folder of nobody's: fontconfig, run by the
+# window as root, would write its cache where nobody says and list root's
+# folders for them to read.
+if second_user; then
+  fresh othersFontsConf; export XDG_CONFIG_HOME=$nobodyHome/fonts
+  as_nobody mkdir -p "$XDG_CONFIG_HOME/fontconfig" "$nobodyHome/fontcache"
+  printf '<?xml version="1.0"?>\n<fontconfig><dir>%s</dir><cachedir>%s</cachedir></fontconfig>\n' \
+    "$work/rootonly" "$nobodyHome/fontcache" | as_nobody tee "$XDG_CONFIG_HOME/fontconfig/fonts.conf" >/dev/null
+  drive '2>"$work/err"' window key:Escape
+  check othersFontsConf "exit status" 0 "$status"
+  check othersFontsConf "written into nobody's cache folder" "" "$(ls -A "$nobodyHome/fontcache")"
+  record othersFontsConf "nobody's \`fonts.conf\` in \`\$XDG_CONFIG_HOME\`, naming a cache folder and root's folder" \
+    "nothing; the window never read it"
+else
+  skip_row othersFontsConf "another user's fonts.conf" "no second user in a user namespace"
+fi
+
+# Faults the toolkit cannot survive, and displays it cannot use: each is a
+# reason and then the terminal, within the time bound.
+python3 - "$work/silent-x" <<'PYTHON' &
+import os, socket, sys, time
+for number in range(4711, 4800):
+    path = "/tmp/.X11-unix/X%d" % number
+    if os.path.exists(path):
+        continue
+    server = socket.socket(socket.AF_UNIX)
+    try:
+        server.bind("\0" + path)
+    except OSError:
+        continue
+    break
+server.listen(4)
+open(sys.argv[1], "w").write(str(number))
+accepted = []
+deadline = time.time() + 120
+while time.time() < deadline:
+    server.settimeout(1)
+    try:
+        accepted.append(server.accept())
+    except socket.timeout:
+        pass
+PYTHON
+silent=$!
+for _ in $(seq 100); do [ -s "$work/silent-x" ] && break; sleep 0.05; done
+Xvfb -displayfd 8 -ac -nolisten tcp -screen 0 640x480x8 8>"$work/eight-bit" 2>/dev/null &
+eightBit=$!
+for _ in $(seq 100); do [ -s "$work/eight-bit" ] && break; sleep 0.05; done
+mkfifo "$work/authority-fifo"
+for case in "silentServer|DISPLAY=:$(cat "$work/silent-x")|an X server that accepts the connection and never answers|showed no window within 10 s" \
+            "missingScreen|DISPLAY=$DISPLAY.5|a screen number the server does not have|has no screen 5" \
+            "eightBitScreen|DISPLAY=:$(cat "$work/eight-bit")|an 8-bit screen|has 8-bit colour" \
+            "authorityDevZero|XAUTHORITY=/dev/zero|XAUTHORITY is /dev/zero|XAUTHORITY=/dev/zero is not a plain file" \
+            "authorityFifo|XAUTHORITY=$work/authority-fifo|XAUTHORITY is a FIFO|is not a plain file" \
+            "controlBytes|DISPLAY=:9\033]0;owned\007|DISPLAY holds control bytes|no X server runs at display :9\\x1b]0;owned\\x07"; do
+  IFS='|' read -r name setting what reason <<<"$case"
+  fresh "$name"
+  started=$(date +%s)
+  printf 'Abc\nn\n' | env DISPLAY="$DISPLAY" "$(printf '%b' "$setting")" timeout -k 1 30 "$kestrune" >"$work/out" 2>"$work/err"
+  status=$?; out=$(cat "$work/out"); took=$(($(date +%s) - started))
+  check "$name" "exit status" 1 "$status"
+  check "$name" stdout "setup to 'Abc'" "$out"
+  case $(cat "$work/err") in *"$reason"*"; using the terminal"*) ;;
+    *) check "$name" stderr "…$reason…; using the terminal" "$(cat "$work/err")" ;; esac
+  check "$name" "control bytes on standard error" 0 "$(tr -d '\n\t' <"$work/err" | LC_ALL=C grep -c '[[:cntrl:]]')"
+  record "$name" "$what (was: a crash, or a hang before any window)" "$(describe "$store"), asked at the terminal in $took s"
+done
+kill "$silent" "$eightBit" 2>/dev/null; wait "$silent" "$eightBit" 2>/dev/null
+
+# --- Limits set by the caller, and a refresh that cannot start ---------------
+# Standard output and error go through pipes: the limit holds for files.
+withOldName fileSizeLimit
+(printf 'Abc\nn\n' | DISPLAY= bash -c 'ulimit -f 0 && exec "$@"' limit timeout -k 1 20 "$kestrune" |
+  cat >"$work/out"; exit "${PIPESTATUS[1]}") 2>&1 | cat >"$work/err"
+status=${PIPESTATUS[0]}; out=$(cat "$work/out")
+expect_kept fileSizeLimit "File too large"
+check fileSizeLimit stdout "setup to 'Abc'" "$out"
+record fileSizeLimit "a file size limit of 0 (\`ulimit -f 0\`; was: killed by SIGXFSZ after its \`setup to\` line)" \
+  "$(describe "$store") kept, no temporary file left"
+
+fresh refreshCannotFork
+printf 'Abc\ny\n' | DISPLAY= PATH=$bin:$PATH timeout -k 1 20 "${strace[@]}" -f -qq -o /dev/null \
+  -e trace=clone,clone3,fork,vfork -e inject=clone,clone3,fork,vfork:error=EAGAIN \
+  "$kestrune" >"$work/out" 2>"$work/err"
+status=$?; out=$(cat "$work/out")
+check refreshCannotFork "exit status" 1 "$status"
+check refreshCannotFork stdout "setup to 'Abc'" "$out"
+case $(cat "$work/err") in *"kestrune: the refresh command could not be started"*) ;;
+  *) check refreshCannotFork stderr "…the refresh command could not be started" "$(cat "$work/err")" ;; esac
+check refreshCannotFork "refresh command" "" "$(cat "$work/refresh.log" 2>/dev/null)"
+record refreshCannotFork "yes, but no process can be made for the refresh shell" "$(describe "$store"); told, status 1"
 
 echo "| Row | Attack or fault | What the tool did | What was stored, where |"
 echo "|---|---|---|---|"

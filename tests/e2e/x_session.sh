@@ -72,7 +72,8 @@ type_checked() {
 # play_steps PID STEPS...: plays the steps to the windows of process PID:
 # "window" waits for its next window and gives it the keyboard, "key:KEYS"
 # presses keys, "type:TEXT" types, "checked:TEXT" types with type_checked,
-# "killX" ends the X server, "files" lists what PID has open in $work/files.
+# "killX" ends the X server, "procs" notes in $work/maps what PID has mapped
+# and in $work/children the ids and environment of its child processes.
 # Stops at a window that never comes. Sets windows_seen to how many came.
 play_steps() {
   local pid=$1 step id seen=(); shift
@@ -83,7 +84,10 @@ play_steps() {
       type:*) xdotool type --delay 20 "${step#type:}" ;;
       checked:*) type_checked "${step#checked:}" ;;
       killX) stop_xvfb ;;
-      files) find "/proc/$pid/fd" -mindepth 1 -printf '%l\n' >"$work/files" ;;
+      procs) cat "/proc/$pid/maps" >"$work/maps"
+             for id in $(cat /proc/"$pid"/task/*/children); do
+               grep -E '^(Uid|Gid|Groups):' "/proc/$id/status"; tr '\0' '\n' <"/proc/$id/environ"
+             done >"$work/children" ;;
     esac
   done
   windows_seen=${#seen[@]}
