@@ -87,10 +87,16 @@ Trace captureUntilClosed(const std::string &type)
             "ZApplication::exec()"};
 }
 
-Trace entered(const std::string &text)
+// The entry's characters as logged, and the bytes the toolkit's utf8() made.
+Trace entered(const std::string &text, const std::string &toolkitUtf8)
 {
     return {"ZSingleCaptureDlg::getResultText() -> " + q(text), "QString::utf8() on " + q(text),
-            released(text), "QCString " + q(text) + " released"};
+            released(text), "QCString " + q(toolkitUtf8) + " released"};
+}
+
+Trace entered(const std::string &text)
+{
+    return entered(text, text);
 }
 
 Trace applied(const std::string &name, int answer)
@@ -131,6 +137,14 @@ PhoneScript script(int realUserId, int captureResult, const std::string &text, i
 PhoneScript nothingEverTyped()
 {
     return PhoneScript{0, 1, "", true, 0};
+}
+
+std::string repeated(const std::string &text, int times)
+{
+    std::string all;
+    while (times-- > 0)
+        all += text;
+    return all;
 }
 
 // One call a line, so that a failure shows a readable diff.
@@ -213,6 +227,17 @@ INSTANTIATE_TEST_SUITE_P(
         Outcome{"chineseApplied", {}, script(0, 1, "中国移动 ", 2), 1,
                 concat({start(0), captureUntilClosed("0"), entered("中国移动 "),
                         applied("中国移动", 2), {"~ZMessageDlg()"}, tearDown})},
+        // U+20BB7 and U+1F600 come from the toolkit as surrogate pairs, 6
+        // bytes each; the framework gets their 4 bytes of UTF-8.
+        Outcome{"beyondFFFFAppliedAsUtf8", {}, script(0, 1, " 𠮷😀中", 0), 1,
+                concat({start(0), captureUntilClosed("0"),
+                        entered(" 𠮷😀中", " \xed\xa1\x82\xed\xbe\xb7\xed\xa0\xbd\xed\xb8\x80中"),
+                        applied("𠮷😀中", 0),
+                        {"~ZMessageDlg()"}, tearDown})},
+        // Half a pair is no character: U+FFFD in its place.
+        Outcome{"loneSurrogateReplaced", {}, script(0, 1, "\xed\xa0\xbdx", 0), 1,
+                concat({start(0), captureUntilClosed("0"), entered("\\uD83Dx", "\xed\xa0\xbdx"),
+                        applied("\xef\xbf\xbdx", 0), {"~ZMessageDlg()"}, tearDown})},
         // The type reaches the framework unchanged, across the whole int range.
         Outcome{"lowestType", {"-2147483648"}, script(0, 0, "", 1), 0,
                 concat({{R"(new ZApplication(2, {"kestrune", "-2147483648"}, 1))", "getuid() -> 0"},
@@ -236,6 +261,10 @@ TEST(PhoneCaptureDialog, copiesTheEntryOnlyWhenItFits)
         {"oneByteTooLong", script(0, 1, std::string(100, 'a'), 0), 100, false},
         {"empty", script(0, 1, "", 0), 0, true},
         {"nullText", nothingEverTyped(), 0, true},
+        // Counted as the framework gets them: 4 bytes each, not the toolkit's 6.
+        {"fourByteCharactersThatFit",
+         script(0, 1, repeated("😀", 12) + repeated("\U0010FFFD", 12) + "abc", 0), 99, true},
+        {"fourByteCharactersOneByteTooLong", script(0, 1, repeated("😀", 25), 0), 100, false},
     };
     char *argv[] = {const_cast<char *>("kestrune"), nullptr};
     int argc = 1;
