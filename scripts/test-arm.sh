@@ -2,8 +2,9 @@
 # Builds the tool, the phone adapter on the simulated SDK and their tests for
 # the phone's CPU (ARMv5TE, -Os) and runs the tests under qemu-arm. Then does
 # the phone build exactly as the README says, with the simulated SDK in place
-# of the phone's, and runs that binary once. Prints the size of the code
-# that goes onto the phone.
+# of the phone's, and runs that binary once; shows that the SDK's headers
+# stop a build without QWS and that the phone build defines it unless the
+# SDK's own headers do. Prints the size of the code that goes onto the phone.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 ensure_packages "${arm_packages[@]}"
@@ -29,6 +30,41 @@ if [ "$output" != "$expected" ] || [ "$status" -ne "$expected_status" ]; then
   exit 1
 fi
 echo "Phone build on the simulated SDK ran under qemu-arm: '$output', status $status"
+
+# The SDK's headers stop a build without QWS, as the X11 layouts that the
+# stock toolkit headers give then would not link; the phone build sets it.
+sdk=$top/build/arm-tests/tests/phone_sdk/tree
+compile_adapter() {
+  arm-linux-gnueabi-g++ -std=c++98 -fsyntax-only -Iplatform -Isrc -isystem "$sdk/include" "$@" \
+    platform/phone/phone_platform.cpp
+}
+# The definitions a build compiles the adapter with, in order of name.
+adapter_defines() {
+  grep -m1 -A1 'kestrune_phone.dir/phone_platform.cpp.o:' "$1/build.ninja" |
+    sed -n 's/^ *DEFINES = //p' | tr ' ' '\n' | LC_ALL=C sort | paste -sd ' '
+}
+phone_defines=$(adapter_defines "$phone_build")
+if without=$(compile_adapter 2>&1); then
+  echo "the adapter compiled on the simulated SDK without QWS" >&2; exit 1
+fi
+stop=$(grep -o '#error .*' <<<"$without" | head -n 1)
+[ -n "$stop" ] || { echo "$without" >&2; exit 1; }
+[ "$phone_defines" = "-DQT_THREAD_SUPPORT -DQWS -D_REENTRANT" ] ||
+  { echo "the phone build compiles the adapter with '$phone_defines'" >&2; exit 1; }
+compile_adapter $phone_defines
+# An SDK whose own qglobal.h defines QWS keeps its definition.
+vendor=build/phone-on-sdk-defining-qws
+rm -rf "$vendor" && mkdir -p "$vendor/sdk"
+cp -rL "$sdk/include" "$vendor/sdk/include"
+ln -s "$sdk/lib" "$sdk/bin" "$vendor/sdk/"
+sed -i '1i #define QWS' "$vendor/sdk/include/qglobal.h"
+KESTRUNE_PHONE_SDK=$top/$vendor/sdk cmake --preset phone -B "$vendor/build" >/dev/null
+cmake --build "$vendor/build" >/dev/null
+vendor_defines=$(adapter_defines "$vendor/build")
+[ "$vendor_defines" = "-DQT_THREAD_SUPPORT -D_REENTRANT" ] ||
+  { echo "on an SDK that defines QWS the adapter gets '$vendor_defines'" >&2; exit 1; }
+echo "QWS: without it the SDK's headers stop the adapter ($stop); with $phone_defines," \
+  "as the phone build sets them, it compiles; an SDK defining QWS itself gets $vendor_defines"
 
 # The tool's own code and the adapter; without the meta-object code, which
 # the phone SDK's moc makes differently from the simulated one. The last line

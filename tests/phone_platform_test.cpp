@@ -6,9 +6,11 @@
 
 #include "console_capture.h"
 #include "simulated_phone.h"
+#include "simulated_text.h"
 
 #include <ZSingleCaptureDlg.h>
 #include <qmetaobject.h>
+#include <qtextcodec.h>
 
 #include <gtest/gtest.h>
 
@@ -70,7 +72,9 @@ Trace messageDialog(const std::string &text, int type, int answer)
             "ZPopup::exec() [ZMessageDlg] -> " + std::to_string(answer)};
 }
 
-Trace captureUntilClosed(const std::string &type, int result)
+// The result code is the toolkit's inline QDialog::result(): no call to
+// record, only the outcome shows.
+Trace captureUntilClosed(const std::string &type)
 {
     return {made("Kestrune"),
             made(prompt),
@@ -80,14 +84,19 @@ Trace captureUntilClosed(const std::string &type, int result)
             "ZLineEdit::selectAll()",
             "QApplication::setMainWidget(ZSingleCaptureDlg)",
             "ZPopup::show() [ZSingleCaptureDlg]",
-            "ZApplication::exec()",
-            "QDialog::result() [ZSingleCaptureDlg] -> " + std::to_string(result)};
+            "ZApplication::exec()"};
+}
+
+// The entry's characters as logged, and the bytes the toolkit's utf8() made.
+Trace entered(const std::string &text, const std::string &toolkitUtf8)
+{
+    return {"ZSingleCaptureDlg::getResultText() -> " + q(text), "QString::utf8() on " + q(text),
+            released(text), "QCString " + q(toolkitUtf8) + " released"};
 }
 
 Trace entered(const std::string &text)
 {
-    return {"ZSingleCaptureDlg::getResultText() -> " + q(text), "QString::utf8() on " + q(text),
-            released(text), "QCString " + q(text) + " released"};
+    return entered(text, text);
 }
 
 Trace applied(const std::string &name, int answer)
@@ -128,6 +137,14 @@ PhoneScript script(int realUserId, int captureResult, const std::string &text, i
 PhoneScript nothingEverTyped()
 {
     return PhoneScript{0, 1, "", true, 0};
+}
+
+std::string repeated(const std::string &text, int times)
+{
+    std::string all;
+    while (times-- > 0)
+        all += text;
+    return all;
 }
 
 // One call a line, so that a failure shows a readable diff.
@@ -184,38 +201,50 @@ INSTANTIATE_TEST_SUITE_P(
                 concat({start(500), {"stdout: not excute by root, but by 500\n"},
                         messageDialog(notice, 2, 1), {"~ZMessageDlg()", "~ZApplication()"}})},
         Outcome{"cancelled", {}, script(0, 0, "typed, then cancelled", 1), 0,
-                concat({start(0), captureUntilClosed("0", 0), tearDown})},
+                concat({start(0), captureUntilClosed("0"), tearDown})},
         Outcome{"empty", {}, script(0, 1, "", 1), -1,
-                concat({start(0), captureUntilClosed("0", 1), entered(""),
+                concat({start(0), captureUntilClosed("0"), entered(""),
                         {"stdout: empty input\n"}, tearDown})},
         Outcome{"nullText", {}, nothingEverTyped(), -1,
-                concat({start(0), captureUntilClosed("0", 1),
+                concat({start(0), captureUntilClosed("0"),
                         {"ZSingleCaptureDlg::getResultText() -> null QString",
-                         "QString::utf8() on null QString", "stdout: empty input\n"},
+                         "QString::utf8() on null QString", R"(QCString "" released)",
+                         "stdout: empty input\n"},
                         tearDown})},
         Outcome{"allBlank", {}, script(0, 1, "   ", 1), -1,
-                concat({start(0), captureUntilClosed("0", 1), entered("   "),
+                concat({start(0), captureUntilClosed("0"), entered("   "),
                         {"stdout: all blank input\n"}, tearDown})},
         Outcome{"tooLong", {}, script(0, 1, std::string(100, 'a'), 1), -1,
-                concat({start(0), captureUntilClosed("0", 1), entered(std::string(100, 'a')),
+                concat({start(0), captureUntilClosed("0"), entered(std::string(100, 'a')),
                         {"stdout: input too long\n"}, tearDown})},
         Outcome{"appliedAndRefreshed", {}, script(0, 1, "  Abc  ", 1), 1,
-                concat({start(0), captureUntilClosed("0", 1), entered("  Abc  "), applied("Abc", 1),
+                concat({start(0), captureUntilClosed("0"), entered("  Abc  "), applied("Abc", 1),
                         {refresh, "~ZMessageDlg()"}, tearDown})},
         Outcome{"appliedNotRefreshed", {}, script(0, 1, "  Abc  ", 0), 1,
-                concat({start(0), captureUntilClosed("0", 1), entered("  Abc  "), applied("Abc", 0),
+                concat({start(0), captureUntilClosed("0"), entered("  Abc  "), applied("Abc", 0),
                         {"~ZMessageDlg()"}, tearDown})},
         // Bytes above 0x7f, whether char is signed or not.
         Outcome{"chineseApplied", {}, script(0, 1, "中国移动 ", 2), 1,
-                concat({start(0), captureUntilClosed("0", 1), entered("中国移动 "),
+                concat({start(0), captureUntilClosed("0"), entered("中国移动 "),
                         applied("中国移动", 2), {"~ZMessageDlg()"}, tearDown})},
+        // U+20BB7 and U+1F600 come from the toolkit as surrogate pairs, 6
+        // bytes each; the framework gets their 4 bytes of UTF-8.
+        Outcome{"beyondFFFFAppliedAsUtf8", {}, script(0, 1, " 𠮷😀中", 0), 1,
+                concat({start(0), captureUntilClosed("0"),
+                        entered(" 𠮷😀中", " \xed\xa1\x82\xed\xbe\xb7\xed\xa0\xbd\xed\xb8\x80中"),
+                        applied("𠮷😀中", 0),
+                        {"~ZMessageDlg()"}, tearDown})},
+        // Half a pair is no character: U+FFFD in its place.
+        Outcome{"loneSurrogateReplaced", {}, script(0, 1, "\xed\xa0\xbdx", 0), 1,
+                concat({start(0), captureUntilClosed("0"), entered("\\uD83Dx", "\xed\xa0\xbdx"),
+                        applied("\xef\xbf\xbdx", 0), {"~ZMessageDlg()"}, tearDown})},
         // The type reaches the framework unchanged, across the whole int range.
         Outcome{"lowestType", {"-2147483648"}, script(0, 0, "", 1), 0,
                 concat({{R"(new ZApplication(2, {"kestrune", "-2147483648"}, 1))", "getuid() -> 0"},
-                        captureUntilClosed("-2147483648", 0), tearDown})},
+                        captureUntilClosed("-2147483648"), tearDown})},
         Outcome{"typeBeyondInt", {"4294967298"}, script(0, 0, "", 1), 0,
                 concat({{R"(new ZApplication(2, {"kestrune", "4294967298"}, 1))", "getuid() -> 0"},
-                        captureUntilClosed("2147483647", 0), tearDown})}),
+                        captureUntilClosed("2147483647"), tearDown})}),
     [](const testing::TestParamInfo<Outcome> &info) { return std::string(info.param.name); });
 
 // The adapter copies the entry into the run flow's 100-byte buffer only when
@@ -232,6 +261,10 @@ TEST(PhoneCaptureDialog, copiesTheEntryOnlyWhenItFits)
         {"oneByteTooLong", script(0, 1, std::string(100, 'a'), 0), 100, false},
         {"empty", script(0, 1, "", 0), 0, true},
         {"nullText", nothingEverTyped(), 0, true},
+        // Counted as the framework gets them: 4 bytes each, not the toolkit's 6.
+        {"fourByteCharactersThatFit",
+         script(0, 1, repeated("😀", 12) + repeated("\U0010FFFD", 12) + "abc", 0), 99, true},
+        {"fourByteCharactersOneByteTooLong", script(0, 1, repeated("😀", 25), 0), 100, false},
     };
     char *argv[] = {const_cast<char *>("kestrune"), nullptr};
     int argc = 1;
@@ -255,6 +288,34 @@ TEST(PhoneCaptureDialog, copiesTheEntryOnlyWhenItFits)
         delete dialog;
         delete application;
     }
+    takeRecordedCalls();
+}
+
+// The simulated toolkit codes text as Qt/Embedded 2.3.10 does, so that the
+// runs above see what the phone would: the Latin-1 conversion a stray
+// `char *` would take shows in them as other characters.
+TEST(SimulatedToolkit, codesTextAsQtEmbedded)
+{
+    struct Row {
+        const char *name;
+        QString text;
+        std::u16string characters;
+        std::string utf8;
+    } rows[] = {
+        {"implicitLatin1", QString("\xe8\xbf\x90"), u"\u00e8\u00bf\u0090", "\xc3\xa8\xc2\xbf\xc2\x90"},
+        {"fourByteSequenceGivesNothing", QString::fromUtf8("a\xf0\x9f\x98\x80z"), u"az", "az"},
+        {"strayContinuationBytesDropped", QString::fromUtf8("a\x80\xbfz"), u"az", "az"},
+        {"surrogatePairAsSixBytes", QString(newSimulatedString(u"\U0001F600")), u"\U0001F600",
+         "\xed\xa0\xbd\xed\xb8\x80"},
+        {"nullUtf8IsEmpty", QString::fromUtf8(nullptr), u"", ""},
+    };
+    for (const Row &row : rows) {
+        EXPECT_EQ(row.text.simulatedText()->characters, row.characters) << row.name;
+        EXPECT_STREQ(row.text.utf8().data(), row.utf8.c_str()) << row.name;
+    }
+    EXPECT_STREQ(QString().utf8().data(), "");
+    for (const char *name : {"UTF-8", "utf-8", "UTF8", "utf8"})
+        EXPECT_EQ(QTextCodec::codecForName(name) != nullptr, simulatedUtf8CodecExists) << name;
     takeRecordedCalls();
 }
 

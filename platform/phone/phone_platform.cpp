@@ -5,7 +5,6 @@
 #include "utf8_text.h"
 
 #include <stdlib.h>
-#include <string.h>
 #include <unistd.h>
 
 namespace {
@@ -70,12 +69,11 @@ public:
     {
         const QCString utf8 = dialog->getResultText().utf8();
         const char *text = utf8.data();
-        if (text == 0)  // the toolkit's null string: nothing was entered
+        // Qt/Embedded 2.3.10 gives even a null string non-null bytes; a build
+        // that gives null ones would crash the copy.
+        if (text == 0)
             text = "";
-        const size_t length = strlen(text);
-        if (length < size)
-            strcpy(buffer, text);  // NOLINT(clang-analyzer-security.insecureAPI.strcpy): fits, checked above
-        return length;
+        return entryUtf8(text, buffer, size);
     }
 
     ZSingleCaptureDlg *const dialog;

@@ -11,11 +11,12 @@ public:
     QApplication(int &argc, char **argv, Type type);
     virtual ~QApplication();
 
-    void setMainWidget(QWidget *widget);
+    QWidget *mainWidget() const;
+    virtual void setMainWidget(QWidget *widget);
     int exec();
 
-protected:
-    QWidget *mainWidget;
+private:
+    QWidget *main_widget;
 };
 
 #endif

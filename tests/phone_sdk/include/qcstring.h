@@ -2,6 +2,8 @@
 #ifndef QCSTRING_H
 #define QCSTRING_H
 
+#include "qglobal.h"
+
 struct SimulatedText;
 
 class QCString {
@@ -11,7 +13,8 @@ public:
     ~QCString();
     QCString &operator=(const QCString &other);
 
-    const char *data() const;
+    // Writable, as the toolkit's, which inherits it from QArray<char>.
+    char *data() const;
     operator const char *() const;
     unsigned int length() const;
 

@@ -2,6 +2,8 @@
 #ifndef QMETAOBJECT_H
 #define QMETAOBJECT_H
 
+#include "qglobal.h"
+
 class QMetaObject {
 public:
     QMetaObject(const char *className, const char *superClassName,

@@ -1,9 +1,12 @@
 // Simulated toolkit: the object base class and the markers that the
-// meta-object compiler reads.
+// meta-object compiler reads, as Qt/Embedded 2.3.10 declares them.
 #ifndef QOBJECT_H
 #define QOBJECT_H
 
+#include "qglobal.h"
+
 class QMetaObject;
+class QString;
 
 #define slots
 #define Q_OBJECT                                    \
@@ -11,8 +14,14 @@ public:                                             \
     virtual QMetaObject *metaObject() const;        \
     virtual const char *className() const;          \
     static QMetaObject *staticMetaObject();         \
+    static QString tr(const char *);                \
+    static QString tr(const char *, const char *);  \
                                                     \
-private:
+protected:                                          \
+    void initMetaObject();                          \
+                                                    \
+private:                                            \
+    static QMetaObject *metaObj;
 
 class QObject {
 public:

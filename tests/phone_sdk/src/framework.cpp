@@ -14,7 +14,7 @@ namespace {
 std::string textOf(const QString &text)
 {
     const SimulatedText *shared = text.simulatedText();
-    return shared ? quoted(shared->bytes.c_str()) : "null QString";
+    return shared ? quoted(loggedCharacters(shared->characters).c_str()) : "null QString";
 }
 
 std::string pointer(const void *address)
@@ -45,8 +45,8 @@ ZApplication::~ZApplication() { recordCall("~ZApplication()"); }
 int ZApplication::exec()
 {
     recordCall("ZApplication::exec()");
-    if (mainWidget)
-        mainWidget->simulatedClose(phoneScript().captureResult);
+    if (mainWidget())
+        mainWidget()->simulatedClose(phoneScript().captureResult);
     return 0;
 }
 
@@ -63,8 +63,8 @@ int ZPopup::exec()
 {
     simulatedClose(phoneScript().messageResult);
     recordCall(std::string("ZPopup::exec() [") + simulatedLabel + "] -> " +
-               std::to_string(phoneScript().messageResult));
-    return phoneScript().messageResult;
+               std::to_string(result()));
+    return result();
 }
 
 ZMessageDlg::ZMessageDlg(QString const &caption, QString const &message,
@@ -113,13 +113,13 @@ QString ZSingleCaptureDlg::getResultText()
         recordCall("ZSingleCaptureDlg::getResultText() -> null QString");
         return QString();
     }
-    const std::string &text = phoneScript().enteredText;
-    recordCall("ZSingleCaptureDlg::getResultText() -> " + quoted(text.c_str()));
-    return QString(newSimulatedText("QString", text));
+    const QString text(newSimulatedString(typedCharacters(phoneScript().enteredText)));
+    recordCall("ZSingleCaptureDlg::getResultText() -> " + textOf(text));
+    return text;
 }
 
-void ZSingleCaptureDlg::slotLSKClicked() {}
-void ZSingleCaptureDlg::slotRSKClicked() {}
+void ZSingleCaptureDlg::slotLSKClicked() { accept(); }
+void ZSingleCaptureDlg::slotRSKClicked() { reject(); }
 void ZSingleCaptureDlg::slotResizeAllChild(int) {}
 
 int UTIL_SetServiceName(char const *name)

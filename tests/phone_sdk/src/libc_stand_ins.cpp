@@ -1,6 +1,8 @@
-// Takes the place of the C library's getuid and system in the whole test
-// program: the phone adapter calls them by these names, as on the phone,
-// and no test may run the refresh command for real.
+// Takes the place of the C library's getuid and system: the phone adapter
+// calls them by these names, as on the phone, and no test may run the
+// refresh command for real. getuid only for the objects linked in with
+// --wrap=getuid: a toolkit library checks its data folder's owner with the
+// C library's own, and would stop under a replaced one.
 #include "simulated_phone.h"
 
 #include <signal.h>
@@ -18,7 +20,7 @@ const char *disposition(int signal)
 
 }  // namespace
 
-uid_t getuid() __THROW
+extern "C" uid_t __wrap_getuid()
 {
     recordCall("getuid() -> " + std::to_string(phoneScript().realUserId));
     return static_cast<uid_t>(phoneScript().realUserId);

@@ -9,9 +9,14 @@
 
 #include <cstring>
 
-SimulatedText *newSimulatedText(const char *kind, const std::string &bytes)
+SimulatedText *newSimulatedString(const std::u16string &characters)
 {
-    return new SimulatedText{kind, bytes, 1};
+    return new SimulatedText{"QString", characters, std::string(), 1};
+}
+
+SimulatedText *newSimulatedBytes(const std::string &bytes)
+{
+    return new SimulatedText{"QCString", std::u16string(), bytes, 1};
 }
 
 SimulatedText *shareSimulatedText(SimulatedText *text)
@@ -25,7 +30,10 @@ void releaseSimulatedText(SimulatedText *text)
 {
     if (!text || --text->references > 0)
         return;
-    recordCall(std::string(text->kind) + " " + quoted(text->bytes.c_str()) + " released");
+    const bool string = std::strcmp(text->kind, "QString") == 0;
+    recordCall(std::string(text->kind) + " " +
+               quoted((string ? loggedCharacters(text->characters) : text->bytes).c_str()) +
+               " released");
     delete text;
 }
 
@@ -43,7 +51,7 @@ QCString &QCString::operator=(const QCString &other)
 }
 
 // Null for a null string, as the toolkit's own.
-const char *QCString::data() const { return text ? text->bytes.c_str() : nullptr; }
+char *QCString::data() const { return text ? text->bytes.data() : nullptr; }
 QCString::operator const char *() const { return data(); }
 unsigned int QCString::length() const { return text ? std::strlen(text->bytes.c_str()) : 0; }
 
@@ -51,6 +59,30 @@ QString::QString() : text(nullptr) {}
 QString::QString(SimulatedText *text) : text(text) {}
 QString::QString(const QString &other) : text(shareSimulatedText(other.text)) {}
 QString::~QString() { releaseSimulatedText(text); }
+
+QString::QString(const char *latin1) : text(nullptr)
+{
+    recordCall("QString(" + quoted(latin1) + ") from Latin-1");
+    if (latin1) {
+        std::u16string characters;
+        for (const char *c = latin1; *c; ++c)
+            characters += static_cast<unsigned char>(*c);
+        text = newSimulatedString(characters);
+    }
+}
+
+// Latin-1, with '?' for what it cannot hold; kept as long as the string.
+QString::operator const char *() const
+{
+    recordCall("QString::operator const char *() on " +
+               (text ? quoted(loggedCharacters(text->characters).c_str()) : "null QString"));
+    if (!text)
+        return nullptr;
+    text->bytes.clear();
+    for (const char16_t c : text->characters)
+        text->bytes += c < 0x100 ? static_cast<char>(c) : '?';
+    return text->bytes.c_str();
+}
 
 QString &QString::operator=(const QString &other)
 {
@@ -62,28 +94,34 @@ QString &QString::operator=(const QString &other)
 
 const SimulatedText *QString::simulatedText() const { return text; }
 
+// Null bytes give an empty string, not a null one.
 QString QString::fromUtf8(const char *utf8, int length)
 {
-    const std::string bytes = length < 0 ? std::string(utf8) : std::string(utf8, length);
-    recordCall("QString::fromUtf8(" + quoted(bytes.c_str()) + ")");
-    return QString(newSimulatedText("QString", bytes));
+    const std::string bytes =
+        !utf8 ? std::string() : length < 0 ? std::string(utf8) : std::string(utf8, length);
+    recordCall("QString::fromUtf8(" + quoted(utf8 ? bytes.c_str() : nullptr) + ")");
+    return QString(newSimulatedString(toolkitDecoding(bytes)));
 }
 
-// The simulated QString keeps the UTF-8 bytes it was made from. A null
-// string gives a null byte string, whose data() is null.
+// Even a null string gives non-null bytes, empty ones.
 QCString QString::utf8() const
 {
-    if (!text) {
-        recordCall("QString::utf8() on null QString");
-        return QCString();
-    }
-    recordCall("QString::utf8() on " + quoted(text->bytes.c_str()));
-    return QCString(newSimulatedText("QCString", text->bytes));
+    recordCall("QString::utf8() on " +
+               (text ? quoted(loggedCharacters(text->characters).c_str()) : "null QString"));
+    return QCString(newSimulatedBytes(text ? toolkitEncoding(text->characters) : ""));
 }
 
 namespace {
 
 class SimulatedUtf8Codec : public QTextCodec {};
+
+bool utf8CodecName(const char *name)
+{
+    for (const char *known : {"UTF-8", "utf-8", "UTF8", "utf8"})
+        if (std::strcmp(name, known) == 0)
+            return true;
+    return false;
+}
 
 }  // namespace
 
@@ -93,8 +131,7 @@ QTextCodec::~QTextCodec() {}
 QTextCodec *QTextCodec::codecForName(const char *name, int accuracy)
 {
     static SimulatedUtf8Codec utf8Codec;
-    QTextCodec *found =
-        simulatedUtf8CodecExists && std::strcmp(name, "UTF-8") == 0 ? &utf8Codec : nullptr;
+    QTextCodec *found = simulatedUtf8CodecExists && utf8CodecName(name) ? &utf8Codec : nullptr;
     recordCall("QTextCodec::codecForName(" + quoted(name) + ", " + std::to_string(accuracy) +
                ") -> " + (found ? "codec" : "null"));
     return found;
@@ -103,7 +140,7 @@ QTextCodec *QTextCodec::codecForName(const char *name, int accuracy)
 QString QTextCodec::toUnicode(const char *chars) const
 {
     recordCall("QTextCodec::toUnicode(" + quoted(chars) + ")");
-    return QString(newSimulatedText("QString", chars));
+    return QString(newSimulatedString(toolkitDecoding(chars)));
 }
 
 QMetaObject::QMetaObject(const char *className, const char *superClassName,
@@ -128,35 +165,33 @@ void QWidget::show() { recordCall(std::string("QWidget::show() [") + simulatedLa
 void QWidget::simulatedClose(int) {}
 
 QDialog::QDialog(QWidget *parent, const char *name, bool, unsigned int f)
-    : QWidget(parent, name, f), resultCode(0)
+    : QWidget(parent, name, f), rescode(0)
 {
 }
 
 QDialog::~QDialog() {}
 
-int QDialog::result() const
-{
-    recordCall(std::string("QDialog::result() [") + simulatedLabel + "] -> " +
-               std::to_string(resultCode));
-    return resultCode;
-}
-
 int QDialog::exec()
 {
     recordCall(std::string("QDialog::exec() [") + simulatedLabel + "]");
-    return resultCode;
+    return rescode;
 }
 
-void QDialog::simulatedClose(int code) { resultCode = code; }
+void QDialog::simulatedClose(int code) { done(code); }
+void QDialog::done(int r) { rescode = r; }
+void QDialog::accept() { done(1); }
+void QDialog::reject() { done(0); }
 
-QApplication::QApplication(int &, char **, Type) : mainWidget(nullptr) {}
+QApplication::QApplication(int &, char **, Type) : main_widget(nullptr) {}
 QApplication::~QApplication() {}
+
+QWidget *QApplication::mainWidget() const { return main_widget; }
 
 // Names the widget by its meta-object, so the log shows whether the
 // program carries the meta-object code of its main widget's class.
 void QApplication::setMainWidget(QWidget *widget)
 {
-    mainWidget = widget;
+    main_widget = widget;
     recordCall(std::string("QApplication::setMainWidget(") + widget->className() + ")");
 }
 
