@@ -30,6 +30,6 @@ extern "C" uid_t __wrap_getuid()
 int system(const char *command)
 {
     recordCall("system(" + quoted(command) + ") [SIGHUP " + disposition(SIGHUP) + ", SIGPIPE " +
-               disposition(SIGPIPE) + "]");
+               disposition(SIGPIPE) + ", SIGXFSZ " + disposition(SIGXFSZ) + "]");
     return 0;
 }
