@@ -107,7 +107,7 @@ std::string x11Problem(const Xcb &xcb, const std::string &display)
     int screenNumber = 0;
     xcb_connection_t *connection = xcb.connect(display.c_str(), &screenNumber);
     const int error = xcb.hasError(connection);
-    const std::string screenProblem = error == 0 ? unusableScreen(xcb, connection, display, screenNumber) : "";
+    std::string screenProblem = error == 0 ? unusableScreen(xcb, connection, display, screenNumber) : "";
     xcb.disconnect(connection);
     if (error == 0)
         return screenProblem;

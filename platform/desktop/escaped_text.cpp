@@ -6,9 +6,10 @@ namespace {
 
 void appendEscaped(std::string &out, unsigned char byte)
 {
-    char escape[5];
-    std::snprintf(escape, sizeof escape, "\\x%02x", byte);
-    out += escape;
+    static const char digits[] = "0123456789abcdef";
+    out += "\\x";
+    out += digits[byte >> 4];
+    out += digits[byte & 0xf];
 }
 
 }  // namespace

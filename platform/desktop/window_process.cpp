@@ -12,9 +12,9 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -88,7 +88,7 @@ void becomeUser(const WindowUser &user)
     close_range(windowChannelDescriptor + 2, ~0U, 0);
     // The signals the tool ignores or catches, as a program expects them.
     for (const int signal : {SIGPIPE, SIGXFSZ, SIGHUP, SIGINT, SIGTERM})
-        ::signal(signal, SIG_DFL);
+        ::signal(signal, SIG_DFL);  // NOLINT(cert-err33-c): cannot fail for these signals
     sigset_t none;
     sigemptyset(&none);
     sigprocmask(SIG_SETMASK, &none, nullptr);
@@ -128,10 +128,9 @@ bool WindowProcess::start(int program, const WindowUser &user, char **argv, std:
     }
     // Made before the fork, so that the child only has to use them.
     std::vector<std::string> variables = windowEnvironment(user);
-    std::vector<char *> environment;
-    for (std::string &variable : variables)
-        environment.push_back(&variable[0]);
-    environment.push_back(nullptr);
+    std::vector<char *> environment(variables.size() + 1, nullptr);
+    std::transform(variables.begin(), variables.end(), environment.begin(),
+                   [](std::string &variable) { return &variable[0]; });
     std::string programName = KESTRUNE_WINDOW_PROGRAM;
     std::vector<char *> arguments{&programName[0]};
     for (char **argument = argv + 1; *argument; ++argument)

@@ -31,19 +31,20 @@ bool trustedOwner(uid_t owner, uid_t toolOwner)
 // changed by another user, or an empty string.
 std::string untrustedFolder(const std::string &folder, uid_t toolOwner)
 {
-    for (std::string path = folder; !path.empty(); path = path.substr(0, path.rfind('/'))) {
+    for (std::string path = folder;; path.resize(path.rfind('/'))) {
+        const std::string shown = path.empty() ? "/" : path;
         struct stat status;
-        if (lstat(path.c_str(), &status) != 0)
-            return path + " cannot be looked at: " + std::strerror(errno);
-        const bool ownFolder = path == folder;
+        if (lstat(shown.c_str(), &status) != 0)
+            return shown + " cannot be looked at: " + std::strerror(errno);
         const bool othersMayWrite = (status.st_mode & (S_IWGRP | S_IWOTH)) != 0;
         if (!trustedOwner(status.st_uid, toolOwner))
-            return path + " belongs to user " + std::to_string(status.st_uid) +
+            return shown + " belongs to user " + std::to_string(status.st_uid) +
                    ", not to root or to the tool's owner";
-        if (othersMayWrite && (ownFolder || !(status.st_mode & S_ISVTX)))
-            return path + " may be written by other users";
+        if (othersMayWrite && (path == folder || !(status.st_mode & S_ISVTX)))
+            return shown + " may be written by other users";
+        if (path.empty())
+            return "";
     }
-    return "";
 }
 
 // The folder of `path`, whose links have been resolved.

@@ -5,10 +5,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 extern char **environ;
 
@@ -38,11 +40,7 @@ bool fromPasswordEntry(const passwd *entry, WindowUser &user)
 
 bool inGroups(const std::vector<gid_t> &groups, gid_t gid)
 {
-    for (const gid_t group : groups) {
-        if (group == gid)
-            return true;
-    }
-    return false;
+    return std::find(groups.begin(), groups.end(), gid) != groups.end();
 }
 
 std::vector<gid_t> groupsOf(const std::string &name, gid_t gid)
@@ -63,7 +61,6 @@ enum class Asked { nobodyNamed, found, unknown };
 Asked userWhoAskedForRoot(WindowUser &user, std::string &reason)
 {
     unsigned long uid = 0;
-    unsigned long gid = 0;
     const char *sudoUid = std::getenv("SUDO_UID");
     if (parseId(sudoUid, uid) && uid != 0) {
         if (!fromPasswordEntry(getpwuid(static_cast<uid_t>(uid)), user)) {
@@ -72,6 +69,7 @@ Asked userWhoAskedForRoot(WindowUser &user, std::string &reason)
         }
         user.groups = groupsOf(user.name, user.gid);
         // sudo's SUDO_GID is the group the user ran it with: one of theirs.
+        unsigned long gid = 0;
         if (parseId(std::getenv("SUDO_GID"), gid) && inGroups(user.groups, static_cast<gid_t>(gid)))
             user.gid = static_cast<gid_t>(gid);
         return Asked::found;
@@ -131,11 +129,7 @@ bool passedOn(const std::string &variable)
     const std::string name = variable.substr(0, variable.find('='));
     if (name.compare(0, 3, "LC_") == 0)
         return true;
-    for (const char *known : names) {
-        if (name == known)
-            return true;
-    }
-    return false;
+    return std::any_of(std::begin(names), std::end(names), [&](const char *known) { return name == known; });
 }
 
 }  // namespace

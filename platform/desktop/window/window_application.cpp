@@ -22,6 +22,6 @@ std::unique_ptr<WindowApplication> startWindowApplication(int &argc, char **argv
 {
     prepareToolkitEnvironment();
     auto application = std::make_unique<WindowApplication>(argc, argv);
-    QApplication::setStyle(new ButtonIconStyle);  // the application owns its style
-    return application;
+    QApplication::setStyle(new ButtonIconStyle);
+    return application;  // NOLINT(clang-analyzer-cplusplus.NewDeleteLeaks): the application owns its style
 }

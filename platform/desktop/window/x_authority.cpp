@@ -12,7 +12,7 @@
 namespace {
 
 // Far more than the few cookies of a desktop's authority file.
-constexpr size_t authorityLimit = 64 * 1024;
+constexpr size_t authorityLimit = size_t{64} * 1024;
 
 bool writeAll(int file, const char *bytes, size_t size)
 {
