@@ -90,6 +90,8 @@ TEST_P(Display, isUsableOrSaysWhy)
         argv.push_back(argument.data());
     argv.push_back(nullptr);
 
+    const char *const platformBefore = std::getenv("QT_QPA_PLATFORM");
+    const std::string platformVariable = platformBefore ? platformBefore : "(unset)";
     const DisplayCheck check = checkDisplay(static_cast<int>(arguments.size()), argv.data());
 
     EXPECT_EQ(check.named, row.named);
@@ -98,6 +100,11 @@ TEST_P(Display, isUsableOrSaysWhy)
     } else {
         EXPECT_NE(check.unusableReason.find(row.reason), std::string::npos) << check.unusableReason;
     }
+    // A usable display names the platform to pin Qt to; the check itself
+    // leaves the environment as it was.
+    EXPECT_EQ(check.platform.empty(), !row.named || !check.unusableReason.empty()) << check.platform;
+    const char *const platformAfter = std::getenv("QT_QPA_PLATFORM");
+    EXPECT_EQ(platformAfter ? platformAfter : "(unset)", platformVariable);
 }
 
 // With Qt's Wayland platform installed the fake compositor is usable, and Qt

@@ -176,7 +176,7 @@ std::string joined(const std::vector<std::string> &problems)
 
 // Qt starts the first platform of the list that it has and can start, and
 // gives up on the process when there is none.
-std::string checkChosen(const Request &request)
+std::string checkChosen(const Request &request, std::string &chosen)
 {
     const Xcb xcb = loadXcb();
     std::vector<std::string> problems;
@@ -201,7 +201,7 @@ std::string checkChosen(const Request &request)
             problem = "Qt has no platform \"" + platform + "\"";
         }
         if (problem.empty()) {
-            setenv("QT_QPA_PLATFORM", entry.c_str(), 1);
+            chosen = entry;
             return "";
         }
         problems.push_back(request.origin + platform + ": " + problem);
@@ -210,14 +210,14 @@ std::string checkChosen(const Request &request)
 }
 
 // Left to choose: a Wayland compositor where one answers, else X11.
-std::string checkDefault(const Request &request)
+std::string checkDefault(const Request &request, std::string &chosen)
 {
     std::vector<std::string> problems;
     // A -display option asks for X11.
     if (!request.waylandDisplay.empty() && !request.x11DisplayFromCommandLine) {
         const std::string problem = waylandProblem("wayland", request.waylandDisplay);
         if (problem.empty()) {
-            setenv("QT_QPA_PLATFORM", "wayland", 1);
+            chosen = "wayland";
             return "";
         }
         problems.push_back(problem);
@@ -225,7 +225,7 @@ std::string checkDefault(const Request &request)
     if (!request.x11Display.empty()) {
         const std::string problem = x11Problem(loadXcb(), request.x11Display);
         if (problem.empty()) {
-            setenv("QT_QPA_PLATFORM", "xcb", 1);
+            chosen = "xcb";
             return "";
         }
         problems.push_back(problem);
@@ -247,6 +247,7 @@ DisplayCheck checkDisplay(int argc, char **argv)
         check.unusableReason = "-platformpluginpath would have Qt load code from " +
                                request.pluginFolder;
     else
-        check.unusableReason = request.platforms.empty() ? checkDefault(request) : checkChosen(request);
+        check.unusableReason = request.platforms.empty() ? checkDefault(request, check.platform)
+                                                           : checkChosen(request, check.platform);
     return check;
 }

@@ -72,10 +72,15 @@ bool showMessage(const std::vector<std::string> &fields)
 int main(int argc, char **argv)
 {
     std::string unusable = useBoundedXAuthority();
-    if (unusable.empty())
-        unusable = checkDisplay(argc, argv).unusableReason;
+    DisplayCheck display;
+    if (unusable.empty()) {
+        display = checkDisplay(argc, argv);
+        unusable = display.unusableReason;
+    }
     if (!unusable.empty())
         return sendWindowMessage(channel, {WindowMessageKind::unusable, {unusable}}) ? 0 : 1;
+    // Pinned to the platform checked, so that Qt tries no other.
+    setenv("QT_QPA_PLATFORM", display.platform.c_str(), 1);
 
     const std::unique_ptr<WindowApplication> application = startWindowApplication(argc, argv);
     ShownNotice shown;
