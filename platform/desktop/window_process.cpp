@@ -8,6 +8,7 @@
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -225,20 +226,29 @@ void WindowProcess::passOnErrors(bool all)
     }
 }
 
-// Waits up to `waitMs` for the program to end; true once it has.
+// Waits up to `waitMs` for the program to end; true once it has. Woken by
+// the kernel the moment it ends (a pidfd), as the tool's exit waits on it.
 bool WindowProcess::reap(int waitMs)
 {
-    for (int waited = 0; pid > 0; waited += 10) {
+    if (pid <= 0)
+        return false;
+    const int ending = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
+    if (ending >= 0) {
+        pollfd wait{ending, POLLIN, 0};
+        while (poll(&wait, 1, waitMs) < 0 && errno == EINTR) {
+        }
+        close(ending);
+    }
+    for (int waited = 0;; waited += 10) {
         const pid_t ended = waitpid(pid, &endStatus, WNOHANG);
         if (ended == pid || (ended < 0 && errno != EINTR)) {
             pid = -1;
             return ended > 0;
         }
-        if (waited >= waitMs)
+        if (ending >= 0 || waited >= waitMs)
             return false;
         usleep(10000);
     }
-    return false;
 }
 
 // "ended with status 1", "was killed by signal 11 (Segmentation fault)".
