@@ -44,13 +44,13 @@ void writeAll(int file, const std::string &text)
     }
 }
 
-// In the child, between fork and exec: what failed goes to the tool as the
-// reason no window can be shown.
-[[noreturn]] void failInChild(const char *what)
+// In the child, between fork and exec: what failed goes to the tool, over
+// `channel`, as the reason no window can be shown.
+[[noreturn]] void failInChild(const char *what, int channel = windowChannelDescriptor)
 {
     const std::string reason = std::string("the window program cannot be started: ") + what + ": " +
                                std::strerror(errno);
-    sendWindowMessage(windowChannelDescriptor, {WindowMessageKind::unusable, {reason}});
+    sendWindowMessage(channel, {WindowMessageKind::unusable, {reason}});
     _exit(127);
 }
 
@@ -71,22 +71,30 @@ void becomeUser(const WindowUser &user)
         failInChild("root could be had again");
 }
 
-[[noreturn]] void runChild(int program, int channel, int errors, const WindowUser &user, char **argv,
-                           char **environment)
+[[noreturn]] void runChild(int program, int channel, int errors, const int toolsEnds[2], const WindowUser &user,
+                           char **argv, char **environment)
 {
+    // The tool's ends of the channel and of the error pipe, and room for
+    // the copies below when the descriptor limit is low.
+    close(toolsEnds[0]);
+    close(toolsEnds[1]);
     // As the program finds them: its channel, its standard streams, the
     // program itself; nothing else of the tool's.
-    const int programCopy = fcntl(program, F_DUPFD_CLOEXEC, 10);
-    const int channelCopy = fcntl(channel, F_DUPFD, 10);
-    const int errorsCopy = fcntl(errors, F_DUPFD, 10);
+    // Copied above the five it is given first, so that none is overwritten
+    // before it has been moved; the caller's descriptor limit may be low.
+    const int firstFree = windowChannelDescriptor + 2;
+    const int programCopy = fcntl(program, F_DUPFD_CLOEXEC, firstFree);
+    const int channelCopy = fcntl(channel, F_DUPFD, firstFree);
+    const int errorsCopy = fcntl(errors, F_DUPFD, firstFree);
     const int nothing = open("/dev/null", O_RDONLY | O_CLOEXEC);
-    if (programCopy < 0 || channelCopy < 0 || errorsCopy < 0 || nothing < 0 ||
-        dup2(channelCopy, windowChannelDescriptor) < 0 || dup2(nothing, STDIN_FILENO) < 0 ||
+    if (programCopy < 0 || channelCopy < 0 || errorsCopy < 0 || nothing < 0)
+        failInChild("its descriptors", channel);
+    if (dup2(channelCopy, windowChannelDescriptor) < 0 || dup2(nothing, STDIN_FILENO) < 0 ||
         dup2(errorsCopy, STDOUT_FILENO) < 0 || dup2(errorsCopy, STDERR_FILENO) < 0 ||
         dup2(programCopy, windowChannelDescriptor + 1) < 0)
         _exit(127);
     fcntl(windowChannelDescriptor + 1, F_SETFD, FD_CLOEXEC);
-    close_range(windowChannelDescriptor + 2, ~0U, 0);
+    close_range(firstFree, ~0U, 0);
     // The signals the tool ignores or catches, as a program expects them.
     for (const int signal : {SIGPIPE, SIGXFSZ, SIGHUP, SIGINT, SIGTERM})
         ::signal(signal, SIG_DFL);  // NOLINT(cert-err33-c): cannot fail for these signals
@@ -140,7 +148,8 @@ bool WindowProcess::start(int program, const WindowUser &user, char **argv, std:
 
     pid = fork();
     if (pid == 0) {
-        runChild(program, channels[1], errorPipe[1], user, arguments.data(), environment.data());
+        const int toolsEnds[2] = {channels[0], errorPipe[0]};
+        runChild(program, channels[1], errorPipe[1], toolsEnds, user, arguments.data(), environment.data());
     }
     const int forkError = errno;
     close(channels[1]);

@@ -689,6 +689,16 @@ check fileSizeLimit stdout "setup to 'Abc'" "$out"
 record fileSizeLimit "a file size limit of 0 (\`ulimit -f 0\`; was: killed by SIGXFSZ after its \`setup to\` line)" \
   "$(describe "$store") kept, no temporary file left"
 
+# Too few descriptors for the window program: a reason, then the terminal.
+fresh fewDescriptors
+printf 'Abc\nn\n' | bash -c 'ulimit -n 8 && exec "$@"' limit timeout -k 1 20 "$kestrune" >"$work/out" 2>"$work/err"
+status=$?; out=$(cat "$work/out")
+check fewDescriptors "exit status" 1 "$status"
+check fewDescriptors stdout "setup to 'Abc'" "$out"
+case $(cat "$work/err") in *"Too many open files; using the terminal"*) ;;
+  *) check fewDescriptors stderr "…Too many open files; using the terminal" "$(cat "$work/err")" ;; esac
+record fewDescriptors "a window, with 8 descriptors at most (\`ulimit -n 8\`; was: Qt aborts)" "$(describe "$store")"
+
 fresh refreshCannotFork
 printf 'Abc\ny\n' | DISPLAY= PATH=$bin:$PATH timeout -k 1 20 "${strace[@]}" -f -qq -o /dev/null \
   -e trace=clone,clone3,fork,vfork -e inject=clone,clone3,fork,vfork:error=EAGAIN \
