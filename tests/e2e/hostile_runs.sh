@@ -699,6 +699,23 @@ case $(cat "$work/err") in *"Too many open files; using the terminal"*) ;;
   *) check fewDescriptors stderr "…Too many open files; using the terminal" "$(cat "$work/err")" ;; esac
 record fewDescriptors "a window, with 8 descriptors at most (\`ulimit -n 8\`; was: Qt aborts)" "$(describe "$store")"
 
+# Too little address space for the toolkit's threads: Qt waits for ever
+# before any window, and the time bound ends it. AddressSanitizer cannot run
+# in so little.
+if [ -z "${ASAN_OPTIONS:-}" ]; then
+  fresh littleAddressSpace
+  printf 'Abc\nn\n' | bash -c 'ulimit -v 100000 && exec "$@"' limit timeout -k 1 30 "$kestrune" >"$work/out" 2>"$work/err"
+  status=$?; out=$(cat "$work/out")
+  check littleAddressSpace "exit status" 1 "$status"
+  check littleAddressSpace stdout "setup to 'Abc'" "$out"
+  case $(cat "$work/err") in *"showed no window within 10 s; using the terminal"*) ;;
+    *) check littleAddressSpace stderr "…showed no window within 10 s; using the terminal" "$(cat "$work/err")" ;; esac
+  record littleAddressSpace "a window, with 100 MB of address space (\`ulimit -v\`; was: a deadlock before any window)" \
+    "$(describe "$store")"
+else
+  skip_row littleAddressSpace "100 MB of address space" "AddressSanitizer needs more"
+fi
+
 fresh refreshCannotFork
 printf 'Abc\ny\n' | DISPLAY= PATH=$bin:$PATH timeout -k 1 20 "${strace[@]}" -f -qq -o /dev/null \
   -e trace=clone,clone3,fork,vfork -e inject=clone,clone3,fork,vfork:error=EAGAIN \
