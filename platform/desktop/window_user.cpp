@@ -58,31 +58,36 @@ std::vector<gid_t> groupsOf(const std::string &name, gid_t gid)
 // Who asked for root, where the command that gave it says so.
 enum class Asked { nobodyNamed, found, unknown };
 
-Asked userWhoAskedForRoot(WindowUser &user, std::string &reason)
+// The user that `variable` names by id (sudo's SUDO_UID, pkexec's
+// PKEXEC_UID); root never counts that way.
+Asked userOfIdIn(const char *variable, WindowUser &user, std::string &reason)
 {
     unsigned long uid = 0;
-    const char *sudoUid = std::getenv("SUDO_UID");
-    if (parseId(sudoUid, uid) && uid != 0) {
-        if (!fromPasswordEntry(getpwuid(static_cast<uid_t>(uid)), user)) {
-            reason = "SUDO_UID=" + std::string(sudoUid) + " is no user of the password database";
-            return Asked::unknown;
-        }
-        user.groups = groupsOf(user.name, user.gid);
+    const char *value = std::getenv(variable);
+    if (!parseId(value, uid) || uid == 0)
+        return Asked::nobodyNamed;
+    if (!fromPasswordEntry(getpwuid(static_cast<uid_t>(uid)), user)) {
+        reason = std::string(variable) + "=" + value + " is no user of the password database";
+        return Asked::unknown;
+    }
+    user.groups = groupsOf(user.name, user.gid);
+    return Asked::found;
+}
+
+Asked userWhoAskedForRoot(WindowUser &user, std::string &reason)
+{
+    const Asked bySudo = userOfIdIn("SUDO_UID", user, reason);
+    if (bySudo == Asked::found) {
         // sudo's SUDO_GID is the group the user ran it with: one of theirs.
         unsigned long gid = 0;
         if (parseId(std::getenv("SUDO_GID"), gid) && inGroups(user.groups, static_cast<gid_t>(gid)))
             user.gid = static_cast<gid_t>(gid);
-        return Asked::found;
     }
-    const char *pkexecUid = std::getenv("PKEXEC_UID");
-    if (parseId(pkexecUid, uid) && uid != 0) {
-        if (!fromPasswordEntry(getpwuid(static_cast<uid_t>(uid)), user)) {
-            reason = "PKEXEC_UID=" + std::string(pkexecUid) + " is no user of the password database";
-            return Asked::unknown;
-        }
-        user.groups = groupsOf(user.name, user.gid);
-        return Asked::found;
-    }
+    if (bySudo != Asked::nobodyNamed)
+        return bySudo;
+    const Asked byPkexec = userOfIdIn("PKEXEC_UID", user, reason);
+    if (byPkexec != Asked::nobodyNamed)
+        return byPkexec;
     const char *doasUser = std::getenv("DOAS_USER");
     if (doasUser && doasUser[0] != '\0') {
         if (!fromPasswordEntry(getpwnam(doasUser), user) || user.uid == 0) {
