@@ -401,6 +401,21 @@ def machine_description(loads):
             f"after a round, {loads[-1]:.2f} after.")
 
 
+def measured_commit():
+    """The commit of the sources measured, as `git rev-parse --short HEAD` names it,
+    marked when the sources differ from it (the generated pages aside)."""
+    top = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+    # Run as root in a user's clone, git would refuse the clone as not root's.
+    git = ["git", "-c", f"safe.directory={top}", "-C", top]
+    head = subprocess.run(git + ["rev-parse", "--short", "HEAD"],
+                          capture_output=True, text=True)
+    if head.returncode != 0:
+        return "unknown (no git clone)"
+    changed = subprocess.run(git + ["diff", "--quiet", "HEAD", "--", ".",
+                                    ":(exclude)docs/benchmarks.md", ":(exclude)docs/benchmarks.png"])
+    return f"`{head.stdout.strip()}`" + (", with changes not committed" if changed.returncode else "")
+
+
 def figures_markdown(args, window, terminal, rounds, machine):
     by_key = {c.key: c for c in window}
     term_by_key = {c.key: c for c in terminal}
@@ -409,6 +424,8 @@ def figures_markdown(args, window, terminal, rounds, machine):
     lines.append(f"Run of {datetime.date.today().isoformat()}, {mode}{rounds} counted "
                  f"round(s) after {args.warmup} warm-up round(s), candidates interleaved. "
                  "Median [min–max].")
+    lines.append("")
+    lines.append(f"Commit measured: {measured_commit()}.")
     lines.append("")
     lines.append(f"Machine: {machine}")
     lines.append("")

@@ -25,12 +25,10 @@ while [ $# -gt 0 ]; do
   shift
 done
 
-ensure_packages xvfb libx11-dev libxtst-dev python3 time
-$short || ensure_packages zenity pinentry-gtk2 whiptail gnuplot-nox
-build_preset default >&2
-# As the clone's owner, as the tool's own build (scripts/lib.sh).
-(cd "$top" && "${as_clone_owner[@]}" cmake -S bench -B build/bench -G Ninja \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null && "${as_clone_owner[@]}" cmake --build build/bench) >&2
+ensure_packages "${bench_packages[@]}"
+$short || ensure_packages "${bench_peer_packages[@]}"
+build_preset default
+build_folder build/bench -S bench -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 if $short; then
   # The run's own temporary files go into a folder of its own, which must be

@@ -1,13 +1,13 @@
 # Shared by the run and test scripts: what each part needs from Debian's
-# packages and how to install it, how to build a CMake preset, and how to run
-# kestrune as root.
+# packages and how to install it, the one build step that every script's
+# build goes through, and how to run kestrune as root.
 
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # The machine is shared: two compile jobs unless told otherwise (Ninja
 # would start two more than there are cores).
 export CMAKE_BUILD_PARALLEL_LEVEL=${CMAKE_BUILD_PARALLEL_LEVEL:-2}
 
-# The tool and its window module, and a CJK font so that the windows show
+# The tool and its window program, and a CJK font so that the windows show
 # the Chinese texts.
 run_packages=(cmake ninja-build g++ qt6-base-dev libxcb1-dev fonts-wqy-zenhei)
 # The test suite too.
@@ -20,9 +20,11 @@ test_packages=(xvfb xdotool xclip strace procps util-linux valgrind groff-base g
 fuzz_packages=(clang-14 libclang-rt-14-dev)
 static_packages=(cppcheck clang-tidy-14)
 arm_packages=(googletest g++-arm-linux-gnueabi qemu-user)
-# What bench/run.sh --short installs itself; listed here so that the test
-# command installs everything at once.
+# What bench/run.sh installs for every run, --short included (so that the
+# test command installs it with everything else); and the peers that only
+# the full run measures Kestrune against.
 bench_packages=(xvfb libx11-dev libxtst-dev python3 time)
+bench_peer_packages=(zenity pinentry-gtk2 whiptail gnuplot-nox)
 coverage_packages=(gcovr)
 
 # Installs the named Debian packages that are not installed yet, saying in
@@ -69,27 +71,41 @@ if [ "$(id -u)" -eq 0 ] && [ "$(stat -c %u "$top")" -ne 0 ]; then
   as_clone_owner=(runuser -u "$clone_owner" --)
 fi
 
-# Configures and builds the preset named $1 (installing what it needs first)
-# in build/$1. Says only what it builds, unless the build fails.
-build_preset() {
-  local preset=$1 packages=("${build_packages[@]}") log status=0
-  [ "$preset" = run ] && packages=("${run_packages[@]}")
-  ensure_packages "${packages[@]}" || return
-  local folder
-  for folder in "$top/build" "$top/build/$preset"; do
-    if [ -n "$clone_owner" ] && [ -e "$folder" ] && [ "$(stat -c %u "$folder")" -eq 0 ]; then
-      echo "$folder belongs to root, from an earlier run as root: remove it" \
-        "(sudo rm -rf $folder) and try again" >&2
+# The build step of every script: configures with `cmake ARGUMENTS...` and
+# builds the folder FOLDER (under build/), from the top of the clone and as
+# its owner; with --configure-only, only configures. Says only what it
+# builds, unless the build fails.
+#   build_folder [--configure-only] FOLDER ARGUMENTS...
+build_folder() {
+  local configure_only=false
+  [ "$1" = --configure-only ] && { configure_only=true; shift; }
+  local folder=$1 path log status=0
+  shift
+  for path in "$top/build" "$top/$folder"; do
+    if [ -n "$clone_owner" ] && [ -e "$path" ] && [ "$(stat -c %u "$path")" -eq 0 ]; then
+      echo "$path belongs to root, from an earlier run as root: remove it" \
+        "(sudo rm -rf $path) and try again" >&2
       return 1
     fi
   done
-  echo "Building build/$preset${clone_owner:+ as $clone_owner}" >&2
+  echo "Building $folder${clone_owner:+ as $clone_owner}" >&2
   log=$(mktemp)
-  (cd "$top" && "${as_clone_owner[@]}" cmake --preset "$preset" &&
-    "${as_clone_owner[@]}" cmake --build --preset "$preset") >"$log" 2>&1 || status=$?
-  [ "$status" -eq 0 ] || { tail -n 60 "$log" >&2; echo "Building build/$preset failed" >&2; }
+  (cd "$top" && "${as_clone_owner[@]}" cmake "$@" &&
+    { $configure_only || "${as_clone_owner[@]}" cmake --build "$folder"; }) >"$log" 2>&1 ||
+    status=$?
+  [ "$status" -eq 0 ] || { tail -n 60 "$log" >&2; echo "Building $folder failed" >&2; }
   rm -f "$log"
   return "$status"
+}
+
+# Configures and builds the preset named $1 (installing what it needs first)
+# in build/$1; with --configure-only after the name, only configures.
+build_preset() {
+  local preset=$1 packages=("${build_packages[@]}")
+  shift
+  [ "$preset" = run ] && packages=("${run_packages[@]}")
+  ensure_packages "${packages[@]}" || return
+  build_folder "$@" "build/$preset" --preset "$preset"
 }
 
 # Prints the command line that runs the given command as root from a user's

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds kestrune and its window module (installing what they need first; no
+# Builds kestrune and its window program (installing what they need first; no
 # tests) and runs it with the given arguments. The build belongs to whoever
 # owns the clone, even under sudo; only the tool itself runs as root, which it
 # needs: from a user's session through sudo, keeping the display.

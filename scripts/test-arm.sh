@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the tool, the phone adapter on the simulated SDK and their tests for
 # the phone's CPU (ARMv5TE, -Os) and runs the tests under qemu-arm. Then does
-# the phone build exactly as the README says, with the simulated SDK in place
+# the phone build exactly as docs/phone.md says, with the simulated SDK in place
 # of the phone's, and runs that binary once; shows that the SDK's headers
 # stop a build without QWS and that the phone build defines it unless the
 # SDK's own headers do. Prints the size of the code that goes onto the phone.
@@ -14,8 +14,7 @@ ctest --preset arm-tests
 
 phone_build=build/phone-on-simulated-sdk
 KESTRUNE_PHONE_SDK=$top/build/arm-tests/tests/phone_sdk/tree \
-  cmake --preset phone -B "$phone_build" >/dev/null
-cmake --build "$phone_build"
+  build_folder "$phone_build" --preset phone -B "$phone_build"
 # The simulated user accepts an empty entry; the gate uses the real user id.
 if [ "$(id -u)" -eq 0 ]; then
   expected="empty input" expected_status=255
@@ -53,13 +52,12 @@ stop=$(grep -o '#error .*' <<<"$without" | head -n 1)
   { echo "the phone build compiles the adapter with '$phone_defines'" >&2; exit 1; }
 compile_adapter $phone_defines
 # An SDK whose own qglobal.h defines QWS keeps its definition.
+# Laid out as the clone's owner, as the builds are.
 vendor=build/phone-on-sdk-defining-qws
-rm -rf "$vendor" && mkdir -p "$vendor/sdk"
-cp -rL "$sdk/include" "$vendor/sdk/include"
-ln -s "$sdk/lib" "$sdk/bin" "$vendor/sdk/"
-sed -i '1i #define QWS' "$vendor/sdk/include/qglobal.h"
-KESTRUNE_PHONE_SDK=$top/$vendor/sdk cmake --preset phone -B "$vendor/build" >/dev/null
-cmake --build "$vendor/build" >/dev/null
+"${as_clone_owner[@]}" sh -c 'rm -rf "$1" && mkdir -p "$1/sdk" && cp -rL "$2/include" "$1/sdk/include" &&
+  ln -s "$2/lib" "$2/bin" "$1/sdk/" && sed -i "1i #define QWS" "$1/sdk/include/qglobal.h"' \
+  sh "$vendor" "$sdk"
+KESTRUNE_PHONE_SDK=$top/$vendor/sdk build_folder "$vendor/build" --preset phone -B "$vendor/build"
 vendor_defines=$(adapter_defines "$vendor/build")
 [ "$vendor_defines" = "-DQT_THREAD_SUPPORT -D_REENTRANT" ] ||
   { echo "on an SDK that defines QWS the adapter gets '$vendor_defines'" >&2; exit 1; }
@@ -68,7 +66,7 @@ echo "QWS: without it the SDK's headers stop the adapter ($stop); with $phone_de
 
 # The tool's own code and the adapter; without the meta-object code, which
 # the phone SDK's moc makes differently from the simulated one. The last line
-# gives the figures that the README quotes.
+# gives the figures that docs/phone.md tells of.
 echo "Object code for the phone (armv5te, -Os), in bytes:"
 arm-linux-gnueabi-size -t "$phone_build"/CMakeFiles/kestrune.dir/src/main.cpp.o \
   "$phone_build"/CMakeFiles/kestrune_core.dir/src/*.o \

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything counting the lines and branches that run (gcov), runs
 # every test, and reports the coverage of the product sources (src/ and
-# platform/) per folder, as a Markdown table for the README, with a page per
+# platform/) per folder, as a Markdown table, with a page per
 # file in build/coverage/report/index.html. Fails if a test fails.
 set -eu
 source "$(dirname "$0")/lib.sh"

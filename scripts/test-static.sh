@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Static analysis of the product sources (src/ and platform/: the desktop
-# stand-in, its window module, and the phone adapter on the simulated SDK)
+# stand-in, its window program, and the phone adapter on the simulated SDK)
 # with cppcheck and clang-tidy, using the compile commands of the default
 # build. Any finding fails. The clang-tidy checks are in .clang-tidy;
 # deliberate exceptions are suppressed in place, each with its reason.
@@ -9,7 +9,7 @@ source "$(dirname "$0")/lib.sh"
 ensure_packages "${build_packages[@]}" "${static_packages[@]}"
 cd "$top"
 # Configuring is enough: the analysers need only build/default/compile_commands.json.
-cmake --preset default >/dev/null
+build_preset default --configure-only
 sources=$(find src platform -name '*.cpp' | sort)
 status=0
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The test command. Installs what every stage needs at once, then runs the
 # stages one after the other, each under its own heading: the build and its
-# tests, the same suite under the sanitizers, the entry fuzzer, the tool and
+# tests, the same suite under the sanitizers, the two fuzzers, the tool and
 # its tests built for the phone's CPU, one round of the benchmark, and static
 # analysis; with KESTRUNE_COVERAGE=1, a line coverage report too. Ends with
 # one line per stage and the count; fails if any stage failed.
@@ -18,7 +18,7 @@ printf '=== packages: %d from Debian for every stage\n' ${#packages[@]}
 ensure_packages "${packages[@]}" ||
   echo "Not every package could be installed: the stages that need them will fail"
 
-if stage build "cmake --preset default && cmake --build --preset default"; then
+if stage build "./scripts/build.sh default"; then
   stage tests "ctest --preset default"
 else
   skip_stage tests "the build failed"

@@ -50,10 +50,11 @@ function(kestrune_add_phone_adapter target)
   target_compile_definitions(${target}_meta_object PRIVATE ${definitions})
   # SDK headers count as system headers: their warnings are not ours to fix.
   target_include_directories(${target}_meta_object SYSTEM PRIVATE ${arg_INCLUDE_DIR})
-  # Generated code is the toolkit's, written for its own compiler.
+  # Generated code is the toolkit's, written for its own compiler: its
+  # warnings are not ours to fix either.
   set_target_properties(${target}_meta_object PROPERTIES
     CXX_STANDARD 98 CXX_STANDARD_REQUIRED ON CXX_EXTENSIONS OFF)
-  target_compile_options(${target}_meta_object PRIVATE -fno-exceptions -fno-rtti)
+  target_compile_options(${target}_meta_object PRIVATE -w -fno-exceptions -fno-rtti)
 
   add_library(${target} STATIC
     ${KESTRUNE_PHONE_ADAPTER_DIR}/phone_platform.cpp
