@@ -6,6 +6,7 @@
 
 #include <string>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -13,7 +14,13 @@
 namespace {
 
 struct Channel {
-    Channel() { EXPECT_EQ(socketpair(AF_UNIX, SOCK_SEQPACKET, 0, ends), 0); }
+    Channel()
+    {
+        EXPECT_EQ(socketpair(AF_UNIX, SOCK_SEQPACKET, 0, ends), 0);
+        // A message that was never sent fails the row instead of hanging it.
+        const timeval second{1, 0};
+        setsockopt(ends[1], SOL_SOCKET, SO_RCVTIMEO, &second, sizeof second);
+    }
     ~Channel()
     {
         for (const int end : ends)
@@ -54,6 +61,9 @@ TEST(WindowProtocol, sendsWhatFitsAndCutsFieldsAtNul)
         EXPECT_EQ(message.kind, WindowMessageKind::captureRequest) << c.name;
         EXPECT_EQ(message.fields, c.received) << c.name;
     }
+    Channel closed;
+    close(std::exchange(closed.ends[1], -1));
+    EXPECT_FALSE(sendWindowMessage(closed.ends[0], {WindowMessageKind::ready, {}})) << "peer closed";
 }
 
 TEST(WindowProtocol, receivesOnlyWellFormedPackets)
@@ -75,10 +85,11 @@ TEST(WindowProtocol, receivesOnlyWellFormedPackets)
     };
     for (const Case &c : cases) {
         Channel channel;
-        if (c.packet.empty())
+        if (c.packet.empty()) {
             close(std::exchange(channel.ends[0], -1));
-        else
+        } else {
             ASSERT_EQ(send(channel.ends[0], c.packet.data(), c.packet.size(), 0), ssize_t(c.packet.size()));
+        }
         WindowMessage message{WindowMessageKind::ready, {"stale"}};
         EXPECT_EQ(receiveWindowMessage(channel.ends[1], message), c.receipt) << c.name;
         if (c.receipt == WindowReceipt::message) {

@@ -1,5 +1,5 @@
 // Whose rights and which environment the window program gets, from what
-// sudo, pkexec or doas left in the environment and from the password database.
+// sudo, pkexec or doas left in the environment and the password database.
 #include "window_user.h"
 
 #include <gtest/gtest.h>
@@ -7,23 +7,25 @@
 #include <algorithm>
 #include <fcntl.h>
 #include <grp.h>
+#include <iterator>
 #include <optional>
 #include <pwd.h>
 #include <string>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <tuple>
 #include <unistd.h>
 #include <utility>
 #include <vector>
 
 namespace {
 
-const uid_t noUser = 4000000123;  // in no password database, and no /run/user of its own
+const uid_t noUser = 4000000123;  // in no password database, with no /run/user folder
+const std::vector<std::string> askerVariables = {"SUDO_UID", "SUDO_GID", "PKEXEC_UID", "DOAS_USER", "HOME"};
 
 // Unsets `names` for one row and puts back what was there before.
-class ScopedEnvironment {
-public:
+struct ScopedEnvironment {
     explicit ScopedEnvironment(const std::vector<std::string> &names)
     {
         for (const std::string &name : names) {
@@ -37,10 +39,10 @@ public:
         for (const auto &[name, value] : saved)
             value ? setenv(name.c_str(), value->c_str(), 1) : unsetenv(name.c_str());
     }
-
-private:
     std::vector<std::pair<std::string, std::optional<std::string>>> saved;
 };
+
+auto identity(const WindowUser &user) { return std::tie(user.uid, user.gid, user.name, user.home); }
 
 TEST(FindWindowUser, takesWhoAskedForRootFromThePasswordDatabase)
 {
@@ -48,17 +50,17 @@ TEST(FindWindowUser, takesWhoAskedForRootFromThePasswordDatabase)
     if (!nobody || nobody->pw_uid == 0)
         GTEST_SKIP() << "no user nobody in the password database";
     const WindowUser asked{nobody->pw_uid, nobody->pw_gid, {}, nobody->pw_name, nobody->pw_dir};
-    const std::string uid = std::to_string(asked.uid);
     const passwd *real = getpwuid(getuid());
     ASSERT_NE(real, nullptr);
     const WindowUser self{getuid(), getgid(), {}, real->pw_name, real->pw_dir};
+    const std::string uid = std::to_string(asked.uid), unknown = std::to_string(noUser);
     struct Case {
         const char *name;
         std::vector<std::pair<const char *, std::string>> settings;
         const WindowUser *found;  // null: refused, with `reason` in the reason
         std::string reason;
     };
-    // Where a variable is ignored, the next command's names nobody, so that
+    // Where a variable is to be ignored, the next command's names nobody: so
     // ignoring is told apart from taking root even when the tests run as root.
     const Case cases[] = {
         {"nothingNamed", {}, &self, ""},
@@ -67,20 +69,21 @@ TEST(FindWindowUser, takesWhoAskedForRootFromThePasswordDatabase)
         {"sudoUidRoot", {{"SUDO_UID", "0"}, {"PKEXEC_UID", uid}}, &asked, ""},
         {"sudoUidEmpty", {{"SUDO_UID", ""}, {"PKEXEC_UID", uid}}, &asked, ""},
         {"sudoUidNotANumber", {{"SUDO_UID", "12x"}, {"PKEXEC_UID", uid}}, &asked, ""},
+        {"sudoUidWithSign", {{"SUDO_UID", "+" + uid}}, &self, ""},
         {"sudoUidOfNoOne", {{"SUDO_UID", "4294967295"}, {"PKEXEC_UID", uid}}, &asked, ""},
-        {"sudoUidNoUser", {{"SUDO_UID", std::to_string(noUser)}}, nullptr, "SUDO_UID=4000000123"},
-        {"sudoBeforePkexec", {{"SUDO_UID", uid}, {"PKEXEC_UID", std::to_string(noUser)}}, &asked, ""},
+        {"sudoUidNoUser", {{"SUDO_UID", unknown}}, nullptr, "SUDO_UID=" + unknown},
+        {"sudoBeforePkexec", {{"SUDO_UID", uid}, {"PKEXEC_UID", unknown}}, &asked, ""},
         {"pkexecUid", {{"PKEXEC_UID", uid}}, &asked, ""},
         {"pkexecUidRoot", {{"PKEXEC_UID", "0"}, {"DOAS_USER", "nobody"}}, &asked, ""},
-        {"pkexecUidNoUser", {{"PKEXEC_UID", std::to_string(noUser)}}, nullptr, "PKEXEC_UID=4000000123"},
+        {"pkexecUidNoUser", {{"PKEXEC_UID", unknown}}, nullptr, "PKEXEC_UID=" + unknown},
         {"doasUser", {{"DOAS_USER", "nobody"}}, &asked, ""},
         {"doasRoot", {{"DOAS_USER", "root"}}, nullptr, "DOAS_USER=root"},
         {"doasNoUser", {{"DOAS_USER", "kestrune-no-user"}}, nullptr, "DOAS_USER=kestrune-no-user"},
         {"doasEmpty", {{"DOAS_USER", ""}}, &self, ""},
     };
     for (const Case &c : cases) {
-        ScopedEnvironment environment({"SUDO_UID", "SUDO_GID", "PKEXEC_UID", "DOAS_USER", "HOME"});
-        setenv("HOME", "/tmp/callers-home", 1);  // never the home of the window's user
+        ScopedEnvironment environment(askerVariables);
+        setenv("HOME", "/tmp/callers-home", 1);  // never the window user's home
         for (const auto &[variable, value] : c.settings)
             setenv(variable, value.c_str(), 1);
         WindowUser user;
@@ -90,57 +93,50 @@ TEST(FindWindowUser, takesWhoAskedForRootFromThePasswordDatabase)
             EXPECT_NE(reason.find(c.reason), std::string::npos) << c.name << ": " << reason;
             continue;
         }
-        EXPECT_EQ(user.uid, c.found->uid) << c.name;
-        EXPECT_EQ(user.gid, c.found->gid) << c.name;
-        EXPECT_EQ(user.name, c.found->name) << c.name;
-        EXPECT_EQ(user.home, c.found->home) << c.name;
-        if (c.found == &asked) {  // the window program takes these groups on: theirs, not ours
+        EXPECT_EQ(identity(user), identity(*c.found)) << c.name;
+        if (c.found == &asked) {  // the window program takes on these groups: theirs, not ours
             EXPECT_EQ(std::count(user.groups.begin(), user.groups.end(), asked.gid), 1) << c.name;
             EXPECT_EQ(std::count(user.groups.begin(), user.groups.end(), 0), 0) << c.name;
         }
     }
 }
 
-TEST(FindWindowUser, sudoGidOfOneOfTheUsersOtherGroupsIsTaken)
+TEST(FindWindowUser, sudoGidOfAnotherOfTheUsersGroupsIsTaken)
 {
-    std::string name;
-    gid_t other = 0;
+    std::optional<std::pair<uid_t, gid_t>> found;  // a user, and a group of theirs beyond the primary one
     setpwent();
-    for (const passwd *entry; name.empty() && (entry = getpwent());) {
+    for (const passwd *entry; !found && (entry = getpwent());) {
         int count = 64;
         std::vector<gid_t> groups(64);
-        if (entry->pw_uid == 0 || getgrouplist(entry->pw_name, entry->pw_gid, groups.data(), &count) < 0)
-            continue;
-        for (int i = 0; i < count; ++i)
-            if (groups[i] != entry->pw_gid && groups[i] != 0)
-                name = entry->pw_name, other = groups[i];
+        if (entry->pw_uid != 0 && getgrouplist(entry->pw_name, entry->pw_gid, groups.data(), &count) >= 0)
+            for (int i = 0; i < count; ++i)
+                if (groups[i] != entry->pw_gid && groups[i] != 0)
+                    found = {entry->pw_uid, groups[i]};
     }
     endpwent();
-    if (name.empty())
-        GTEST_SKIP() << "no user with a group beyond the primary one";
-    ScopedEnvironment environment({"SUDO_UID", "SUDO_GID", "PKEXEC_UID", "DOAS_USER"});
-    setenv("SUDO_UID", std::to_string(getpwnam(name.c_str())->pw_uid).c_str(), 1);
-    setenv("SUDO_GID", std::to_string(other).c_str(), 1);
+    if (!found)
+        GTEST_SKIP() << "no user in a group beyond the primary one";
+    ScopedEnvironment environment(askerVariables);
+    setenv("SUDO_UID", std::to_string(found->first).c_str(), 1);
+    setenv("SUDO_GID", std::to_string(found->second).c_str(), 1);
     WindowUser user;
     std::string reason;
     ASSERT_TRUE(findWindowUser(user, reason)) << reason;
-    EXPECT_EQ(user.gid, other) << name;
+    EXPECT_EQ(user.gid, found->second);
 }
 
 std::vector<std::string> entriesNamed(const std::vector<std::string> &variables, const std::string &name)
 {
     std::vector<std::string> entries;
-    for (const std::string &variable : variables)
-        if (variable.compare(0, name.size() + 1, name + "=") == 0)
-            entries.push_back(variable);
+    std::copy_if(variables.begin(), variables.end(), std::back_inserter(entries),
+                 [&](const std::string &variable) { return variable.rfind(name + "=", 0) == 0; });
     return entries;
 }
 
 TEST(WindowEnvironment, passesOnlyWhatAWindowNeedsAndTheUsersOwnHome)
 {
     struct Case {
-        const char *variable;
-        const char *callersValue;
+        const char *variable, *callersValue;
         const char *passed;  // null: no variable of that name at all
     };
     const Case cases[] = {
@@ -157,11 +153,9 @@ TEST(WindowEnvironment, passesOnlyWhatAWindowNeedsAndTheUsersOwnHome)
         {"FONTCONFIG_FILE", "/home/caller/fonts.conf", nullptr},
         {"LD_PRELOAD", "/home/caller/hook.so", nullptr},
         {"DBUS_SESSION_BUS_ADDRESS", "unix:path=/home/caller/bus", nullptr},
-        {"XDG_RUNTIME_DIR", "/tmp", nullptr},
         {"HOME", "/home/caller", "HOME=/home/visitor"},
         {"USER", "caller", "USER=visitor"},
         {"LOGNAME", "caller", "LOGNAME=visitor"},
-        {"PATH", "/home/caller/bin", "PATH=/usr/local/bin:/usr/bin:/bin"},
     };
     std::vector<std::string> names;
     for (const Case &c : cases)
@@ -169,61 +163,53 @@ TEST(WindowEnvironment, passesOnlyWhatAWindowNeedsAndTheUsersOwnHome)
     ScopedEnvironment environment(names);
     for (const Case &c : cases)
         setenv(c.variable, c.callersValue, 1);
-    const std::vector<std::string> variables = windowEnvironment({noUser, noUser, {}, "visitor", "/home/visitor"});
+    const auto variables = windowEnvironment({noUser, noUser, {}, "visitor", "/home/visitor"});
     for (const Case &c : cases)
         EXPECT_EQ(entriesNamed(variables, c.variable),
                   c.passed ? std::vector<std::string>{c.passed} : std::vector<std::string>{}) << c.variable;
 }
 
-TEST(WindowEnvironment, runtimeFolderAndBusOnlyWhenTheUsersAlone)
+TEST(WindowEnvironment, passesTheRuntimeFolderAndBusOnlyWhenTheUsersAlone)
 {
     enum class Bus { none, socket, file };
     struct Case {
         const char *name;
         mode_t mode;
         Bus bus;
-        bool throughLink;
-        uid_t owner;  // of the folder, as the window's user sees it
+        uid_t user;  // whose window it is; the folder is ours
         bool passed, busPassed;
     };
     const Case cases[] = {
-        {"privateWithBus", 0700, Bus::socket, false, getuid(), true, true},
-        {"privateWithoutBus", 0700, Bus::none, false, getuid(), true, false},
-        {"busNotASocket", 0700, Bus::file, false, getuid(), true, false},
-        {"groupMayEnter", 0710, Bus::socket, false, getuid(), false, false},
-        {"othersMayRead", 0755, Bus::socket, false, getuid(), false, false},
-        {"throughALink", 0700, Bus::socket, true, getuid(), false, false},
-        {"anotherUsers", 0700, Bus::socket, false, noUser, false, false},
+        {"privateWithBus", 0700, Bus::socket, getuid(), true, true},
+        {"privateWithoutBus", 0700, Bus::none, getuid(), true, false},
+        {"busNotASocket", 0700, Bus::file, getuid(), true, false},
+        {"groupMayEnter", 0710, Bus::socket, getuid(), false, false},
+        {"othersMayRead", 0755, Bus::socket, getuid(), false, false},
+        {"anotherUsersWindow", 0700, Bus::socket, noUser, false, false},
     };
     for (const Case &c : cases) {
         ScopedEnvironment environment({"XDG_RUNTIME_DIR", "DBUS_SESSION_BUS_ADDRESS"});
         char folderTemplate[] = "/tmp/kestrune-runtime-XXXXXX";
-        const std::string folder = mkdtemp(folderTemplate), bus = folder + "/bus", link = folder + "-link";
-        int listening = -1;
+        const std::string folder = mkdtemp(folderTemplate), bus = folder + "/bus";
+        const int listening = socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{AF_UNIX, {}};
+        bus.copy(address.sun_path, sizeof address.sun_path - 1);
         if (c.bus == Bus::socket) {
-            listening = socket(AF_UNIX, SOCK_STREAM, 0);
-            sockaddr_un address{};
-            address.sun_family = AF_UNIX;
-            bus.copy(address.sun_path, sizeof address.sun_path - 1);
             ASSERT_EQ(bind(listening, reinterpret_cast<sockaddr *>(&address), sizeof address), 0) << c.name;
         } else if (c.bus == Bus::file) {
             close(open(bus.c_str(), O_CREAT | O_WRONLY, 0600));
         }
         chmod(folder.c_str(), c.mode);
-        ASSERT_EQ(symlink(folder.c_str(), link.c_str()), 0) << c.name;
-        const std::string runtime = c.throughLink ? link : folder;
-        setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
-        const std::vector<std::string> variables = windowEnvironment({c.owner, getgid(), {}, "self", "/"});
-        // The runtime folder of the user's login may be passed instead.
-        EXPECT_EQ(entriesNamed(variables, "XDG_RUNTIME_DIR") == std::vector<std::string>{"XDG_RUNTIME_DIR=" + runtime},
+        setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
+        const auto variables = windowEnvironment({c.user, getgid(), {}, "self", "/"});
+        // The runtime folder of the user's login may be passed instead, never ours.
+        EXPECT_EQ(entriesNamed(variables, "XDG_RUNTIME_DIR") == std::vector<std::string>{"XDG_RUNTIME_DIR=" + folder},
                   c.passed) << c.name;
-        const std::string address = "DBUS_SESSION_BUS_ADDRESS=unix:path=" + runtime + "/bus";
-        EXPECT_EQ(entriesNamed(variables, "DBUS_SESSION_BUS_ADDRESS") == std::vector<std::string>{address},
+        EXPECT_EQ(entriesNamed(variables, "DBUS_SESSION_BUS_ADDRESS") ==
+                      std::vector<std::string>{"DBUS_SESSION_BUS_ADDRESS=unix:path=" + bus},
                   c.busPassed) << c.name;
-        if (listening >= 0)
-            close(listening);
+        close(listening);
         unlink(bus.c_str());
-        unlink(link.c_str());
         rmdir(folder.c_str());
     }
 }
