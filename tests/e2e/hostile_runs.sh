@@ -689,29 +689,31 @@ check fileSizeLimit stdout "setup to 'Abc'" "$out"
 record fileSizeLimit "a file size limit of 0 (\`ulimit -f 0\`; was: killed by SIGXFSZ after its \`setup to\` line)" \
   "$(describe "$store") kept, no temporary file left"
 
-# Too few descriptors for the window program: a reason, then the terminal.
-fresh fewDescriptors
-printf 'Abc\nn\n' | bash -c 'ulimit -n 8 && exec "$@"' limit timeout -k 1 20 "$kestrune" >"$work/out" 2>"$work/err"
-status=$?; out=$(cat "$work/out")
-check fewDescriptors "exit status" 1 "$status"
-check fewDescriptors stdout "setup to 'Abc'" "$out"
-case $(cat "$work/err") in *"Too many open files; using the terminal"*) ;;
-  *) check fewDescriptors stderr "…Too many open files; using the terminal" "$(cat "$work/err")" ;; esac
-record fewDescriptors "a window, with 8 descriptors at most (\`ulimit -n 8\`; was: Qt aborts)" "$(describe "$store")"
+# expect_terminal_under_limit NAME LIMIT REASON WHAT: a window asked for
+# under the ulimit LIMIT gives REASON and then the terminal, where the run
+# goes on.
+expect_terminal_under_limit() {
+  local name=$1 limit=$2 reason=$3 what=$4
+  fresh "$name"
+  printf 'Abc\nn\n' | bash -c "ulimit $limit && exec \"\$@\"" limit timeout -k 1 30 "$kestrune" >"$work/out" 2>"$work/err"
+  status=$?; out=$(cat "$work/out")
+  check "$name" "exit status" 1 "$status"
+  check "$name" stdout "setup to 'Abc'" "$out"
+  case $(cat "$work/err") in *"$reason; using the terminal"*) ;;
+    *) check "$name" stderr "…$reason; using the terminal" "$(cat "$work/err")" ;; esac
+  record "$name" "$what" "$(describe "$store")"
+}
+
+# Too few descriptors for the window program.
+expect_terminal_under_limit fewDescriptors "-n 8" "Too many open files" \
+  "a window, with 8 descriptors at most (\`ulimit -n 8\`; was: Qt aborts)"
 
 # Too little address space for the toolkit's threads: Qt waits for ever
 # before any window, and the time bound ends it. AddressSanitizer cannot run
 # in so little.
 if [ -z "${ASAN_OPTIONS:-}" ]; then
-  fresh littleAddressSpace
-  printf 'Abc\nn\n' | bash -c 'ulimit -v 100000 && exec "$@"' limit timeout -k 1 30 "$kestrune" >"$work/out" 2>"$work/err"
-  status=$?; out=$(cat "$work/out")
-  check littleAddressSpace "exit status" 1 "$status"
-  check littleAddressSpace stdout "setup to 'Abc'" "$out"
-  case $(cat "$work/err") in *"showed no window within 10 s; using the terminal"*) ;;
-    *) check littleAddressSpace stderr "…showed no window within 10 s; using the terminal" "$(cat "$work/err")" ;; esac
-  record littleAddressSpace "a window, with 100 MB of address space (\`ulimit -v\`; was: a deadlock before any window)" \
-    "$(describe "$store")"
+  expect_terminal_under_limit littleAddressSpace "-v 100000" "showed no window within 10 s" \
+    "a window, with 100 MB of address space (\`ulimit -v\`; was: a deadlock before any window)"
 else
   skip_row littleAddressSpace "100 MB of address space" "AddressSanitizer needs more"
 fi
