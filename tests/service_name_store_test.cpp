@@ -43,6 +43,7 @@ protected:
         ASSERT_TRUE(home.isValid());
         setenv("HOME", qPrintable(home.path()), 1);
         setenv("XDG_CONFIG_HOME", qPrintable(home.path() + "/config"), 1);
+        ASSERT_TRUE(QDir(home.path()).mkdir("config"));
         savedMask = umask(022);
     }
     void TearDown() override { umask(savedMask); }
@@ -57,15 +58,22 @@ protected:
     mode_t savedMask = 022;
 };
 
+// The config home must be there; below it, and below the home, the store
+// makes what is missing.
 TEST_F(ServiceNameStore, keepsTheNameAndOneNewlineInFoldersOnlyItsUserMayEnter)
 {
     for (const mode_t mask : {0000, 0077, 0277, 0777}) {
         umask(mask);
-        QDir(home.path() + "/config").removeRecursively();
+        QDir(home.path() + "/config/kestrune").removeRecursively();
         EXPECT_EQ(serviceNamePath(), storedFile());
         EXPECT_EQ(storeServiceName("中国移动"), "") << "umask " << std::oct << mask;
-        EXPECT_EQ(modeOf(at("config")), 0700u) << "umask " << std::oct << mask;
         EXPECT_EQ(modeOf(at("config/kestrune")), 0700u) << "umask " << std::oct << mask;
+        unsetenv("XDG_CONFIG_HOME");
+        QDir(home.path() + "/.config").removeRecursively();
+        EXPECT_EQ(storeServiceName("中国移动"), "") << "umask " << std::oct << mask;
+        EXPECT_EQ(modeOf(at(".config")), 0700u) << "umask " << std::oct << mask;
+        EXPECT_EQ(modeOf(at(".config/kestrune")), 0700u) << "umask " << std::oct << mask;
+        setenv("XDG_CONFIG_HOME", qPrintable(home.path() + "/config"), 1);
         umask(022);
         // A file its owner may not read is read by root alone.
         if ((mask & 0400) == 0) {
@@ -179,6 +187,7 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"linkedConfigHome",
                 [](const std::string &top) {
                     makeOutside(top);
+                    ASSERT_EQ(rmdir((top + "/config").c_str()), 0);
                     ASSERT_EQ(symlink("outside", (top + "/config").c_str()), 0);
                 },
                 "/config is a symbolic link"},
@@ -197,6 +206,11 @@ INSTANTIATE_TEST_SUITE_P(
                 [](const std::string &top) {
                     unsetenv("XDG_CONFIG_HOME");
                     setenv("HOME", (top + "/nonexistent").c_str(), 1);
+                },
+                "/nonexistent does not exist"},
+        Refusal{"missingConfigHome",
+                [](const std::string &top) {
+                    setenv("XDG_CONFIG_HOME", (top + "/nonexistent/.config").c_str(), 1);
                 },
                 "/nonexistent does not exist"},
         Refusal{"pathTooLong",
@@ -247,6 +261,7 @@ TEST_F(ServiceNameStore, takesAPathUpToTheLongestThatCanBeOpened)
         while (configHome.size() + file.size() < length)
             configHome += 'b';
         setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
+        ASSERT_TRUE(QDir().mkpath(QString::fromStdString(configHome)));
         ASSERT_EQ(serviceNamePath().size(), length);
         const std::string failure = storeServiceName("Abc");
         if (length < PATH_MAX) {

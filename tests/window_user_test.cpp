@@ -50,36 +50,44 @@ TEST(FindWindowUser, takesWhoAskedForRootFromThePasswordDatabase)
     if (!nobody || nobody->pw_uid == 0)
         GTEST_SKIP() << "no user nobody in the password database";
     const WindowUser asked{nobody->pw_uid, nobody->pw_gid, {}, nobody->pw_name, nobody->pw_dir};
-    const passwd *real = getpwuid(getuid());
-    ASSERT_NE(real, nullptr);
-    const WindowUser self{getuid(), getgid(), {}, real->pw_name, real->pw_dir};
+    const passwd *rootEntry = getpwuid(0);
+    ASSERT_NE(rootEntry, nullptr);
+    // The real user's group is the process's, whoever the real user is.
+    const WindowUser root{0, getgid(), {}, rootEntry->pw_name, rootEntry->pw_dir};
+    const WindowUser nobodyAsReal{asked.uid, getgid(), {}, asked.name, asked.home};
     const std::string uid = std::to_string(asked.uid), unknown = std::to_string(noUser);
     struct Case {
         const char *name;
         std::vector<std::pair<const char *, std::string>> settings;
         const WindowUser *found;  // null: refused, with `reason` in the reason
         std::string reason;
+        uid_t realUser = 0;
     };
     // Where a variable is to be ignored, the next command's names nobody: so
-    // ignoring is told apart from taking root even when the tests run as root.
+    // ignoring is told apart from taking root.
     const Case cases[] = {
-        {"nothingNamed", {}, &self, ""},
+        {"nothingNamed", {}, &root, ""},
         {"sudoUid", {{"SUDO_UID", uid}}, &asked, ""},
         {"sudoGidNotOfTheirs", {{"SUDO_UID", uid}, {"SUDO_GID", "0"}}, &asked, ""},
-        {"sudoUidRoot", {{"SUDO_UID", "0"}, {"PKEXEC_UID", uid}}, &asked, ""},
+        // Root's own session, whichever command names root.
+        {"sudoUidRoot", {{"SUDO_UID", "0"}, {"PKEXEC_UID", uid}}, &root, ""},
+        {"pkexecUidRoot", {{"PKEXEC_UID", "0"}, {"DOAS_USER", "nobody"}}, &root, ""},
+        {"doasRoot", {{"DOAS_USER", "root"}}, &root, ""},
+        // Only root's caller may name who asked: a set-user-id run keeps its real user.
+        {"notRootNamesAnother", {{"SUDO_UID", "0"}, {"PKEXEC_UID", "0"}, {"DOAS_USER", "root"}}, &nobodyAsReal, "",
+         asked.uid},
+        {"notRootNamesNoUser", {{"SUDO_UID", unknown}}, &nobodyAsReal, "", asked.uid},
         {"sudoUidEmpty", {{"SUDO_UID", ""}, {"PKEXEC_UID", uid}}, &asked, ""},
         {"sudoUidNotANumber", {{"SUDO_UID", "12x"}, {"PKEXEC_UID", uid}}, &asked, ""},
-        {"sudoUidWithSign", {{"SUDO_UID", "+" + uid}}, &self, ""},
+        {"sudoUidWithSign", {{"SUDO_UID", "+" + uid}}, &root, ""},
         {"sudoUidOfNoOne", {{"SUDO_UID", "4294967295"}, {"PKEXEC_UID", uid}}, &asked, ""},
         {"sudoUidNoUser", {{"SUDO_UID", unknown}}, nullptr, "SUDO_UID=" + unknown},
         {"sudoBeforePkexec", {{"SUDO_UID", uid}, {"PKEXEC_UID", unknown}}, &asked, ""},
         {"pkexecUid", {{"PKEXEC_UID", uid}}, &asked, ""},
-        {"pkexecUidRoot", {{"PKEXEC_UID", "0"}, {"DOAS_USER", "nobody"}}, &asked, ""},
         {"pkexecUidNoUser", {{"PKEXEC_UID", unknown}}, nullptr, "PKEXEC_UID=" + unknown},
         {"doasUser", {{"DOAS_USER", "nobody"}}, &asked, ""},
-        {"doasRoot", {{"DOAS_USER", "root"}}, nullptr, "DOAS_USER=root"},
         {"doasNoUser", {{"DOAS_USER", "kestrune-no-user"}}, nullptr, "DOAS_USER=kestrune-no-user"},
-        {"doasEmpty", {{"DOAS_USER", ""}}, &self, ""},
+        {"doasEmpty", {{"DOAS_USER", ""}}, &root, ""},
     };
     for (const Case &c : cases) {
         ScopedEnvironment environment(askerVariables);
@@ -88,7 +96,7 @@ TEST(FindWindowUser, takesWhoAskedForRootFromThePasswordDatabase)
             setenv(variable, value.c_str(), 1);
         WindowUser user;
         std::string reason;
-        ASSERT_EQ(findWindowUser(user, reason), c.found != nullptr) << c.name << ": " << reason;
+        ASSERT_EQ(findWindowUser(c.realUser, user, reason), c.found != nullptr) << c.name << ": " << reason;
         if (!c.found) {
             EXPECT_NE(reason.find(c.reason), std::string::npos) << c.name << ": " << reason;
             continue;
@@ -121,7 +129,7 @@ TEST(FindWindowUser, sudoGidOfAnotherOfTheUsersGroupsIsTaken)
     setenv("SUDO_GID", std::to_string(found->second).c_str(), 1);
     WindowUser user;
     std::string reason;
-    ASSERT_TRUE(findWindowUser(user, reason)) << reason;
+    ASSERT_TRUE(findWindowUser(0, user, reason)) << reason;
     EXPECT_EQ(user.gid, found->second);
 }
 
@@ -145,6 +153,7 @@ TEST(WindowEnvironment, passesOnlyWhatAWindowNeedsAndTheUsersOwnHome)
         {"LC_CTYPE", "zh_CN.UTF-8", "LC_CTYPE=zh_CN.UTF-8"},
         {"QT_IM_MODULE", "fcitx", "QT_IM_MODULE=fcitx"},
         {"XMODIFIERS", "@im=fcitx", "XMODIFIERS=@im=fcitx"},
+        {"TMPDIR", "/home/caller/tmp", "TMPDIR=/home/caller/tmp"},
         // Each would have the window load the caller's files or code.
         {"XDG_CONFIG_HOME", "/home/caller/.config", nullptr},
         {"XDG_DATA_DIRS", "/home/caller/share", nullptr},
@@ -167,25 +176,33 @@ TEST(WindowEnvironment, passesOnlyWhatAWindowNeedsAndTheUsersOwnHome)
     for (const Case &c : cases)
         EXPECT_EQ(entriesNamed(variables, c.variable),
                   c.passed ? std::vector<std::string>{c.passed} : std::vector<std::string>{}) << c.variable;
+    // A window of root's would make its files there with root's rights.
+    EXPECT_EQ(entriesNamed(windowEnvironment({0, 0, {}, "root", "/root"}), "TMPDIR"), std::vector<std::string>{});
 }
 
 TEST(WindowEnvironment, passesTheRuntimeFolderAndBusOnlyWhenTheUsersAlone)
 {
     enum class Bus { none, socket, file };
+    // The folder is the window user's, another user's or root's; as root,
+    // the tests give the folder to a user who is not root.
+    const uid_t user = getuid() == 0 ? noUser : getuid();
     struct Case {
         const char *name;
         mode_t mode;
         Bus bus;
-        uid_t user;  // whose window it is; the folder is ours
+        uid_t owner;
+        uid_t windowUser;
         bool passed, busPassed;
     };
     const Case cases[] = {
-        {"privateWithBus", 0700, Bus::socket, getuid(), true, true},
-        {"privateWithoutBus", 0700, Bus::none, getuid(), true, false},
-        {"busNotASocket", 0700, Bus::file, getuid(), true, false},
-        {"groupMayEnter", 0710, Bus::socket, getuid(), false, false},
-        {"othersMayRead", 0755, Bus::socket, getuid(), false, false},
-        {"anotherUsersWindow", 0700, Bus::socket, noUser, false, false},
+        {"privateWithBus", 0700, Bus::socket, user, user, true, true},
+        {"privateWithoutBus", 0700, Bus::none, user, user, true, false},
+        {"busNotASocket", 0700, Bus::file, user, user, true, false},
+        {"groupMayEnter", 0710, Bus::socket, user, user, false, false},
+        {"othersMayRead", 0755, Bus::socket, user, user, false, false},
+        {"anotherUsersWindow", 0700, Bus::socket, user, user + 1, false, false},
+        // Root's window takes none that the caller names, even root's own.
+        {"rootsWindow", 0700, Bus::socket, getuid(), 0, false, false},
     };
     for (const Case &c : cases) {
         ScopedEnvironment environment({"XDG_RUNTIME_DIR", "DBUS_SESSION_BUS_ADDRESS"});
@@ -200,8 +217,12 @@ TEST(WindowEnvironment, passesTheRuntimeFolderAndBusOnlyWhenTheUsersAlone)
             close(open(bus.c_str(), O_CREAT | O_WRONLY, 0600));
         }
         chmod(folder.c_str(), c.mode);
+        if (c.owner != getuid()) {
+            ASSERT_EQ(lchown(folder.c_str(), c.owner, static_cast<gid_t>(-1)), 0) << c.name;
+            lchown(bus.c_str(), c.owner, static_cast<gid_t>(-1));
+        }
         setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
-        const auto variables = windowEnvironment({c.user, getgid(), {}, "self", "/"});
+        const auto variables = windowEnvironment({c.windowUser, getgid(), {}, "self", "/"});
         // The runtime folder of the user's login may be passed instead, never ours.
         EXPECT_EQ(entriesNamed(variables, "XDG_RUNTIME_DIR") == std::vector<std::string>{"XDG_RUNTIME_DIR=" + folder},
                   c.passed) << c.name;

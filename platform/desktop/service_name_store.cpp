@@ -50,27 +50,33 @@ std::string systemError(const std::string &what)
     return what + ": " + std::strerror(errno);
 }
 
+// An absolute path without the slashes at its end, or an empty string.
+std::string absoluteFolder(const char *path)
+{
+    if (!path || path[0] != '/')
+        return "";
+    std::string folder = path;
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    return folder;
+}
+
 // HOME as the login set it, unless it is not an absolute path: a relative
 // HOME would put the store wherever the tool was started. Then the password
 // database's, as for a login. Empty when neither names a folder.
 std::string homeFolder()
 {
-    std::string home;
-    if (const char *variable = std::getenv("HOME"); variable && variable[0] == '/') {
-        home = variable;
-    } else if (const passwd *user = getpwuid(getuid()); user && user->pw_dir && user->pw_dir[0] == '/') {
-        home = user->pw_dir;
-    } else {
-        return "";
-    }
-    while (home.size() > 1 && home.back() == '/')
-        home.pop_back();
-    return home;
+    if (std::string home = absoluteFolder(std::getenv("HOME")); !home.empty())
+        return home;
+    const passwd *user = getpwuid(getuid());
+    return absoluteFolder(user ? user->pw_dir : nullptr);
 }
 
-// Where the store lives: a folder that must exist already (the home, or "/"
-// when XDG_CONFIG_HOME names the place), and the folders below it that the
-// store may create, the last one its own.
+// Where the store lives: a folder that must exist already (the config home
+// that XDG_CONFIG_HOME names, or the home), and the folders below it that
+// the store may create, the last one its own. Nothing above them is ever
+// made: a home or config home that is missing is a mistake of whoever set
+// it, and root would otherwise build a tree wherever the environment says.
 struct Location {
     std::string existing;
     std::string creatable;
@@ -89,14 +95,14 @@ Location storeLocation()
 {
     Location location;
     // Relative values are invalid by the XDG base directory rules.
-    if (const char *configHome = std::getenv("XDG_CONFIG_HOME"); configHome && configHome[0] == '/') {
-        location = {"/", std::string(configHome + 1) + "/kestrune", ""};
+    if (const std::string configHome = absoluteFolder(std::getenv("XDG_CONFIG_HOME")); !configHome.empty()) {
+        location = {configHome, "kestrune", ""};
     } else if (const std::string home = homeFolder(); !home.empty()) {
         location = {home, ".config/kestrune", ""};
     } else {
         location.failure = "no home folder: HOME is not an absolute path, and the password database names none";
     }
-    // No program could open a longer path; nor will this one make thousands of folders.
+    // No program could open a longer path.
     if (pathOf(location).size() >= PATH_MAX)
         location.failure = "the path is longer than " + std::to_string(PATH_MAX) + " bytes";
     return location;

@@ -48,6 +48,16 @@ size_t sequenceLength(const std::string &bytes, size_t at)
 
 }  // namespace
 
+bool isValidUtf8(const std::string &bytes)
+{
+    for (size_t at = 0, length; at < bytes.size(); at += length) {
+        length = sequenceLength(bytes, at);
+        if (length == 0)
+            return false;
+    }
+    return true;
+}
+
 std::string repairUtf8(const std::string &bytes)
 {
     std::string text;

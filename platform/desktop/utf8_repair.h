@@ -11,3 +11,6 @@
 // other than a surrogate, becomes U+FFFD on its own; the bytes after it are
 // looked at again. A byte order mark at the start is dropped.
 std::string repairUtf8(const std::string &bytes);
+
+// Whether every byte belongs to such a sequence.
+bool isValidUtf8(const std::string &bytes);

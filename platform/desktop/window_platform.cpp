@@ -2,6 +2,7 @@
 
 #include "escaped_text.h"
 #include "service_name_store.h"
+#include "utf8_repair.h"
 #include "window_program.h"
 
 #include <unistd.h>
@@ -144,7 +145,7 @@ private:
 WindowPlatform *WindowPlatform::start(char **argv, std::string &failure)
 {
     WindowUser user;
-    if (!findWindowUser(user, failure))
+    if (!findWindowUser(getuid(), user, failure))
         return nullptr;
     const int program = openWindowProgram(failure);
     if (program < 0)
@@ -215,6 +216,13 @@ bool WindowPlatform::answer(int &code, std::string &text, size_t &length, std::s
                             message.fields[2].size() == (textLength <= windowTextLimit ? textLength : 0);
     if (!wellFormed) {
         failure = "the window program said something unexpected";
+        fail("");
+        return false;
+    }
+    // The toolkit only ever hands over UTF-8: anything else is a program
+    // that is not ours, and the run flow must not store or print it.
+    if (!isValidUtf8(message.fields[2])) {
+        failure = "the window program's answer is not UTF-8";
         fail("");
         return false;
     }

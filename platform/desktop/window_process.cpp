@@ -3,11 +3,13 @@
 #include "escaped_text.h"
 
 #include <fcntl.h>
+#include <ftw.h>
 #include <grp.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -16,6 +18,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -30,6 +33,27 @@ long long nowMs()
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
     return static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+bool namedIn(const std::vector<std::string> &variables, const std::string &name)
+{
+    return std::any_of(variables.begin(), variables.end(),
+                       [&](const std::string &variable) { return variable.rfind(name + "=", 0) == 0; });
+}
+
+// A runtime folder for a window of root's alone: without one, the toolkit
+// would make its own in the temporary folder, where anyone may make it first.
+std::string privateRuntimeFolder()
+{
+    char folder[] = "/tmp/kestrune-runtime-XXXXXX";
+    if (!mkdtemp(folder) || chmod(folder, 0700) != 0)
+        return "";
+    return folder;
+}
+
+int removeEntry(const char *path, const struct stat *, int, FTW *)
+{
+    return remove(path);
 }
 
 void writeAll(int file, const std::string &text)
@@ -137,6 +161,11 @@ bool WindowProcess::start(int program, const WindowUser &user, char **argv, std:
     }
     // Made before the fork, so that the child only has to use them.
     std::vector<std::string> variables = windowEnvironment(user);
+    if (user.uid == 0 && !namedIn(variables, "XDG_RUNTIME_DIR")) {
+        runtimeFolder = privateRuntimeFolder();
+        if (!runtimeFolder.empty())
+            variables.push_back("XDG_RUNTIME_DIR=" + runtimeFolder);
+    }
     std::vector<char *> environment(variables.size() + 1, nullptr);
     std::transform(variables.begin(), variables.end(), environment.begin(),
                    [](std::string &variable) { return &variable[0]; });
@@ -281,4 +310,8 @@ void WindowProcess::stop()
     pid = -1;
     if (errors >= 0)
         passOnErrors(true);
+    // Only root's window wrote there, and it has ended.
+    if (!runtimeFolder.empty())
+        nftw(runtimeFolder.c_str(), removeEntry, 8, FTW_DEPTH | FTW_PHYS);
+    runtimeFolder.clear();
 }

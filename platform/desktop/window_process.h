@@ -46,4 +46,5 @@ private:
     int endStatus = 0;  // once reaped
     int errors = -1;  // the program's standard error, read here
     std::string pendingErrors;  // the start of a line not passed on yet
+    std::string runtimeFolder;  // made for a window of root's, removed with it
 };

@@ -55,17 +55,20 @@ std::vector<gid_t> groupsOf(const std::string &name, gid_t gid)
     return groups;
 }
 
-// Who asked for root, where the command that gave it says so.
-enum class Asked { nobodyNamed, found, unknown };
+// Who asked for root, where the command that gave it says so. A command
+// run by root itself names root: that is root's own session.
+enum class Asked { nobodyNamed, root, found, unknown };
 
 // The user that `variable` names by id (sudo's SUDO_UID, pkexec's
-// PKEXEC_UID); root never counts that way.
+// PKEXEC_UID).
 Asked userOfIdIn(const char *variable, WindowUser &user, std::string &reason)
 {
     unsigned long uid = 0;
     const char *value = std::getenv(variable);
-    if (!parseId(value, uid) || uid == 0)
+    if (!parseId(value, uid))
         return Asked::nobodyNamed;
+    if (uid == 0)
+        return Asked::root;
     if (!fromPasswordEntry(getpwuid(static_cast<uid_t>(uid)), user)) {
         reason = std::string(variable) + "=" + value + " is no user of the password database";
         return Asked::unknown;
@@ -90,10 +93,12 @@ Asked userWhoAskedForRoot(WindowUser &user, std::string &reason)
         return byPkexec;
     const char *doasUser = std::getenv("DOAS_USER");
     if (doasUser && doasUser[0] != '\0') {
-        if (!fromPasswordEntry(getpwnam(doasUser), user) || user.uid == 0) {
-            reason = "DOAS_USER=" + std::string(doasUser) + " is no user of the password database but root";
+        if (!fromPasswordEntry(getpwnam(doasUser), user)) {
+            reason = "DOAS_USER=" + std::string(doasUser) + " is no user of the password database";
             return Asked::unknown;
         }
+        if (user.uid == 0)
+            return Asked::root;
         user.groups = groupsOf(user.name, user.gid);
         return Asked::found;
     }
@@ -121,9 +126,11 @@ bool ownedSocket(const std::string &path, uid_t uid)
 }
 
 // What a window takes from the caller's environment: where to show itself,
-// in which language, with which input method and at which scale. For the
-// sanitizers' builds also their options.
-bool passedOn(const std::string &variable)
+// in which language, with which input method and at which scale, and where
+// to keep its temporary files; for the sanitizers' builds also their
+// options. A window of root's takes no folder from it: the toolkit would
+// make and read files there with root's rights.
+bool passedOn(const std::string &variable, const WindowUser &user)
 {
     static const char *const names[] = {
         "DISPLAY", "WAYLAND_DISPLAY", "XAUTHORITY", "QT_QPA_PLATFORM", "LANG", "LANGUAGE",
@@ -132,6 +139,8 @@ bool passedOn(const std::string &variable)
         "XCURSOR_SIZE", "XDG_SESSION_TYPE", "XDG_CURRENT_DESKTOP", "DESKTOP_SESSION",
         "ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"};
     const std::string name = variable.substr(0, variable.find('='));
+    if (name == "TMPDIR")
+        return user.uid != 0;
     if (name.compare(0, 3, "LC_") == 0)
         return true;
     return std::any_of(std::begin(names), std::end(names), [&](const char *known) { return name == known; });
@@ -139,18 +148,23 @@ bool passedOn(const std::string &variable)
 
 }  // namespace
 
-bool findWindowUser(WindowUser &user, std::string &reason)
+bool findWindowUser(uid_t realUserId, WindowUser &user, std::string &reason)
 {
-    switch (userWhoAskedForRoot(user, reason)) {
+    // Only root's caller can have asked for root: anyone else who sets these
+    // variables (for a set-user-id copy of the tool, say) names whom they like.
+    const Asked asked = realUserId == 0 ? userWhoAskedForRoot(user, reason) : Asked::nobodyNamed;
+    switch (asked) {
     case Asked::found:
         return true;
     case Asked::unknown:
         return false;
+    case Asked::root:
     case Asked::nobodyNamed:
         break;
     }
-    const passwd *entry = getpwuid(getuid());
-    user.uid = getuid();
+    user = WindowUser();
+    const passwd *entry = getpwuid(realUserId);
+    user.uid = realUserId;
     user.gid = getgid();
     user.name = entry ? entry->pw_name : "";
     // Without a home of its own, fontconfig and Qt would look for one in
@@ -167,7 +181,7 @@ std::vector<std::string> windowEnvironment(const WindowUser &user)
 {
     std::vector<std::string> variables;
     for (char **variable = environ; *variable; ++variable) {
-        if (passedOn(*variable))
+        if (passedOn(*variable, user))
             variables.emplace_back(*variable);
     }
     variables.push_back("HOME=" + user.home);
@@ -175,8 +189,8 @@ std::vector<std::string> windowEnvironment(const WindowUser &user)
     variables.push_back("LOGNAME=" + user.name);
     variables.push_back("PATH=/usr/local/bin:/usr/bin:/bin");
     // The caller's own runtime folder when it is the user's (a user's own
-    // run), else the one their login made.
-    std::string runtime = environment("XDG_RUNTIME_DIR");
+    // run), else the one their login made; for root only root's login's.
+    std::string runtime = user.uid != 0 ? environment("XDG_RUNTIME_DIR") : "";
     if (!ownedPrivateFolder(runtime, user.uid))
         runtime = "/run/user/" + std::to_string(user.uid);
     if (ownedPrivateFolder(runtime, user.uid)) {

@@ -18,17 +18,20 @@ struct WindowUser {
     std::string home;
 };
 
-// The user who asked for root: sudo's SUDO_UID and SUDO_GID, pkexec's
-// PKEXEC_UID or doas's DOAS_USER, each checked against the password
-// database and never root that way; without them, whoever runs the tool by
-// the real user id. Returns false with the reason when the user named is
-// not in the password database.
-bool findWindowUser(WindowUser &user, std::string &reason);
+// The user who asked for root, when the real user id `realUserId` is root:
+// sudo's SUDO_UID and SUDO_GID, pkexec's PKEXEC_UID or doas's DOAS_USER,
+// the first of them that is set, checked against the password database; one
+// that names root means root's own session. Without them, and always when
+// the real user is not root, the real user with their own groups and home.
+// Returns false with the reason when the user named is not in the password
+// database.
+bool findWindowUser(uid_t realUserId, WindowUser &user, std::string &reason);
 
 // The environment the window program gets: only what a window needs from
-// the caller's (display, locale, input method, scaling), the user's home
-// from the password database, and the user's runtime folder and session
-// bus where they exist and belong to that user. No configuration, cache or
-// plugin folder that the caller named is passed on, so a window that runs
-// as root (root's own session) reads none of another user's.
+// the caller's (display, locale, input method, scaling, and for a user's
+// window their TMPDIR), the user's home from the password database, and the
+// user's runtime folder and session bus where they exist and belong to that
+// user. No configuration, cache, plugin or temporary folder that the caller
+// named is passed on to a window that runs as root (root's own session), so
+// it reads and makes nothing in another user's.
 std::vector<std::string> windowEnvironment(const WindowUser &user);

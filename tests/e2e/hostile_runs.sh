@@ -51,6 +51,7 @@ fresh() {
   rowdir=$work/rows/$1
   mkdir -p "$rowdir"
   export XDG_CONFIG_HOME=$rowdir/config HOME=$rowdir/home
+  mkdir -p "$XDG_CONFIG_HOME"
   store=$XDG_CONFIG_HOME/kestrune/service-name
   rm -f "$work/refresh.log"
   : >"$work/out"; : >"$work/err"
@@ -166,9 +167,9 @@ record setIdOldFile "the old \`service-name\` is set-user-id, set-group-id and e
 for mask in 077 000; do
   fresh "umask$mask"
   around=(with_umask "$mask"); tool 'Abc\nn\n'
-  modes="$(stat -c %a "$XDG_CONFIG_HOME") $(stat -c %a "${store%/*}") $(stat -c %a "$store")"
-  check "umask$mask" "folder, folder and file modes" "700 700 $([ $mask = 077 ] && echo 600 || echo 666)" "$modes"
-  record "umask$mask" "umask $mask, no folders yet" "\`config/\` and \`kestrune/\` made 700, $(describe "$store")"
+  modes="$(stat -c %a "${store%/*}") $(stat -c %a "$store")"
+  check "umask$mask" "folder and file modes" "700 $([ $mask = 077 ] && echo 600 || echo 666)" "$modes"
+  record "umask$mask" "umask $mask, no \`kestrune/\` yet" "\`kestrune/\` made 700, $(describe "$store")"
 done
 
 # --- The stored name: hostile homes and paths --------------------------------
@@ -185,7 +186,7 @@ for home in relative ''; do
   around=(in_folder "$rowdir"); tool 'Abc\nn\n'
   check "$name" "exit status" 1 "$status"
   check "$name" "stored in root's home" "'Abc' (644, root)" "$(describe "$roothome/.config/kestrune/service-name")"
-  check "$name" "nothing beside it" "" "$(ls -A "$rowdir")"
+  check "$name" "nothing beside it" config "$(ls -A "$rowdir")"
   record "$name" "HOME=${home:-(empty)}, no XDG_CONFIG_HOME (was: endless recursion, a crash)" \
     "$(describe "$roothome/.config/kestrune/service-name") in .config/kestrune of root's home by the password database"
   rm -rf "$roothome/.config"
@@ -195,7 +196,7 @@ awk -F: -v OFS=: '$3 == 0 { $6 = "relative" } 1' /etc/passwd >"$work/passwd.new"
 cat "$work/passwd.new" >"$work/passwd"  # the same file, still mounted
 around=(in_folder "$rowdir"); tool 'Abc\nn\n'
 expect_refused noHome "no home folder: HOME is not an absolute path, and the password database names none"
-check noHome "nothing made" "" "$(ls -A "$rowdir")"
+check noHome "nothing made" config "$(ls -A "$rowdir")"
 record noHome "HOME=relative, and root's home in the password database relative too" "nothing"
 umount /etc/passwd
 
@@ -207,20 +208,30 @@ expect_refused missingHome "nonexistent does not exist"
 check missingHome "home not made" no "$([ -e "$HOME" ] && echo yes || echo no)"
 record missingHome "HOME names a folder that does not exist, as Debian's /nonexistent" "nothing; the home not made"
 
+# A config home that is not there: neither it nor anything above it is made,
+# wherever it points (here into a home that is missing too).
+fresh missingConfigHome; export HOME=$rowdir/nonexistent XDG_CONFIG_HOME=$rowdir/nonexistent/.config
+tool 'Abc\nn\n'
+expect_refused missingConfigHome "nonexistent does not exist"
+check missingConfigHome "nothing made" config "$(ls -A "$rowdir")"
+record missingConfigHome "\`XDG_CONFIG_HOME=\$HOME/.config\`, and \`HOME\` names a folder that does not exist (was: root made both)" \
+  "nothing; neither folder made"
+
 fresh deepConfigHome
 export XDG_CONFIG_HOME=$rowdir$(printf '/d%.0s' $(seq 1000))
+mkdir -p "$XDG_CONFIG_HOME"
 started=$(date +%s%N)
 tool 'Abc\nn\n'
 took=$((($(date +%s%N) - started) / 1000000))
 check deepConfigHome "stored" "'Abc' (644, root)" "$(describe "$XDG_CONFIG_HOME/kestrune/service-name")"
-record deepConfigHome "\`XDG_CONFIG_HOME\` 1,000 folders deep, none of them there yet" \
+record deepConfigHome "\`XDG_CONFIG_HOME\` 1,000 folders deep" \
   "$(describe "$XDG_CONFIG_HOME/kestrune/service-name") at the bottom; the run took $took ms"
 
 fresh overlongConfigHome
 export XDG_CONFIG_HOME=$rowdir$(printf '/d%.0s' $(seq 3000))
 tool 'Abc\nn\n'
 expect_refused overlongConfigHome "longer than 4096 bytes"
-check overlongConfigHome "nothing made" "" "$(ls -A "$rowdir")"
+check overlongConfigHome "nothing made" config "$(ls -A "$rowdir")"
 record overlongConfigHome "\`XDG_CONFIG_HOME\` 6,000 bytes long" "nothing"
 
 # --- The stored name: durability and failures --------------------------------

@@ -34,7 +34,7 @@ for row in "applied|  Abc  \nn\n|1|" "cancelled||0|" "empty|\n|255|" \
   binary=$kestrune
   [ -z "$runAs" ] || binary=$work/kestrune
   export XDG_CONFIG_HOME=$work/config
-  rm -rf "$XDG_CONFIG_HOME"
+  rm -rf "$XDG_CONFIG_HOME"; mkdir -p "$XDG_CONFIG_HOME"
   # shellcheck disable=SC2086
   printf '%b' "$answers" | env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM $runAs \
     valgrind --tool=memcheck --leak-check=full --errors-for-leak-kinds=definite \

@@ -54,7 +54,7 @@ bystander=$!
 # Runs kestrune with the given answers; the refresh command finds the
 # recording sleep and pidof first. Sets status, out, started and ended (ns).
 run() {
-  rm -rf "$XDG_CONFIG_HOME" "$work/refresh.log"
+  rm -rf "$XDG_CONFIG_HOME" "$work/refresh.log"; mkdir -p "$XDG_CONFIG_HOME"
   started=$(now)
   printf '%b' "$1" | PATH=$work:$PATH env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
     "$kestrune" >"$work/out" 2>"$work/err"
@@ -111,12 +111,12 @@ check noPhone "processes" "$before" "$processes"
 readonly=$work/readonly
 mkdir -p "$readonly"
 mount -t tmpfs tmpfs "$readonly"
-mkdir -p "$readonly/config/kestrune"
+mkdir -p "$readonly/config/kestrune" "$readonly/empty"
 echo Old >"$readonly/config/kestrune/service-name"
 # Read-only on this mount: a user namespace may do that, but not remount the file system.
 mount -o remount,ro,bind "$readonly"
 # name | configuration folder | what stderr names as the reason
-for row in "oldName|$readonly/config|" "noFolder|$readonly/fresh|cannot create the folder"; do
+for row in "oldName|$readonly/config|" "noFolder|$readonly/empty|cannot create the folder"; do
   IFS='|' read -r name folder reason <<<"$row"
   XDG_CONFIG_HOME=$folder
   printf 'Abc\nn\n' | env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \

@@ -16,7 +16,7 @@ sanitizer_files_for_others "$work"
 run() {
   local answers=$1; shift
   export XDG_CONFIG_HOME=$work/config
-  rm -rf "$XDG_CONFIG_HOME"
+  rm -rf "$XDG_CONFIG_HOME"; mkdir -p "$XDG_CONFIG_HOME"
   printf '%b' "$answers" | env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
     "$kestrune" "$@" >"$work/out" 2>"$work/err"
   status=$?
@@ -122,7 +122,7 @@ tool=(env --default-signal=PIPE -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM
 streams() {
   local name=$1 code=$2 file=$3
   export XDG_CONFIG_HOME=$work/config
-  rm -rf "$XDG_CONFIG_HOME"
+  rm -rf "$XDG_CONFIG_HOME"; mkdir -p "$XDG_CONFIG_HOME"
   case $name in
     stdinClosed)       "${tool[@]}" <&- >"$work/out" 2>"$work/err" ;;
     stdinEmpty)        "${tool[@]}" </dev/null >"$work/out" 2>"$work/err" ;;
@@ -184,13 +184,13 @@ if second_user; then
   for ids in "--reuid=500 --regid=500" "--ruid=500 --euid=0 --regid=500"; do
     # shellcheck disable=SC2086
     export XDG_CONFIG_HOME=$work/config
-    rm -rf "$XDG_CONFIG_HOME"
+    rm -rf "$XDG_CONFIG_HOME"; mkdir -p "$XDG_CONFIG_HOME"
     printf 'Abc\nn\n' | env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM GCOV_PREFIX="$work/others-counts" \
       setpriv $ids --clear-groups "$kestrune" >"$work/out" 2>"$work/err"
     status=$?; err=$(cat "$work/err")
     check "notRoot($ids)" stdout "not excute by root, but by 500" "$(cat "$work/out")"
     check "notRoot($ids)" "exit status" 1 "$status"
-    check "notRoot($ids)" "nothing stored" no "$([ -e "$XDG_CONFIG_HOME" ] && echo yes || echo no)"
+    check "notRoot($ids)" "nothing stored" no "$([ -e "$XDG_CONFIG_HOME/kestrune" ] && echo yes || echo no)"
     check "notRoot($ids)" "the notice, byte for byte" \
       "Kestrune — 检测到本程序未以root身份执行，将不作任何操作！" "$err"
   done

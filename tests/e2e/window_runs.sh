@@ -27,7 +27,7 @@ refresh_stand_ins "$fakebin" "$work/refresh.log"
 
 # Empties the store, or makes it hold the name $1 and a newline.
 prepare_store() {
-  rm -rf "$XDG_CONFIG_HOME" "$work/refresh.log"
+  rm -rf "$XDG_CONFIG_HOME" "$work/refresh.log"; mkdir -p "$XDG_CONFIG_HOME"
   [ -z "$1" ] && return
   mkdir -p "$XDG_CONFIG_HOME/kestrune"
   printf '%s\n' "$1" >"$XDG_CONFIG_HOME/kestrune/service-name"
