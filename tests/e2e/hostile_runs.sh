@@ -621,6 +621,62 @@ else
   skip_row asSudoUser "run with sudo's SUDO_UID and SUDO_GID of another user" "no second user in a user namespace"
 fi
 
+# A set-user-id copy, run by nobody, who names another user (daemon) as the
+# one who asked for root: refused, and the notice's window is nobody's.
+if second_user; then
+  fresh setIdCopy; alone=$rowdir/alone; mkdir -p "$alone"; cp "$kestrune" "$program" "$alone/"
+  chmod 4755 "$alone/kestrune"
+  PATH=$bin:$PATH SUDO_UID=1 SUDO_GID=1 PKEXEC_UID=1 DOAS_USER=daemon \
+    setpriv --reuid=65534 --regid=65534 --clear-groups "$alone/kestrune" >"$work/out" 2>"$work/err" </dev/null &
+  pid=$!
+  play_steps "$pid" window procs key:Return
+  end_of "$pid"
+  out=$(cat "$work/out")
+  check setIdCopy "exit status" 1 "$status"
+  check setIdCopy stdout "not excute by root, but by 65534" "$out"
+  check setIdCopy "window's user" "$(printf 'Uid:\t65534\t65534\t65534\t65534')" "$(grep -E '^Uid:' "$work/children")"
+  check setIdCopy "window's home" "HOME=/nonexistent" "$(grep -E '^HOME=' "$work/children")"
+  record setIdCopy "a set-user-id copy run by nobody with \`SUDO_UID\`, \`PKEXEC_UID\` and \`DOAS_USER\` naming daemon (was: the notice's window ran as daemon)" \
+    "nothing; the notice's window nobody's"
+else
+  skip_row setIdCopy "a set-user-id copy run by another user" "no second user in a user namespace"
+fi
+
+# Root names itself, through any of the three: root's own session, a window
+# of root's with no folder of the caller's.
+for asked in SUDO_UID=0 PKEXEC_UID=0 DOAS_USER=root; do
+  name=rootNamedBy${asked%%_*}
+  fresh "$name"
+  export "${asked?}"; rm -f "$work/children"
+  drive '2>"$work/err"' window procs key:Escape
+  unset "${asked%%=*}"
+  check "$name" "exit status" 0 "$status"
+  check "$name" "windows shown" 1 "$windows_seen"
+  check "$name" stderr "" "$err"
+  check "$name" "window's user" "$(printf 'Uid:\t0\t0\t0\t0')" "$(grep -E '^Uid:' "$work/children")"
+  record "$name" "run with \`$asked\` (was: $([ "$asked" = DOAS_USER=root ] && echo "refused as no user, asked at the terminal" || echo "the same"))" \
+    "nothing; a window of root's"
+done
+
+# Root's own session with TMPDIR naming nobody's folder: the toolkit would
+# make its runtime folder there, with root's rights.
+if second_user; then
+  fresh othersTemporaryFolder; mkdir "$rowdir/tmp"; chown nobody: "$rowdir/tmp"
+  runtime=$XDG_RUNTIME_DIR; unset XDG_RUNTIME_DIR
+  TMPDIR=$rowdir/tmp drive '2>"$work/err"' window procs key:Escape
+  export XDG_RUNTIME_DIR=$runtime
+  private=$(sed -n 's/^XDG_RUNTIME_DIR=//p' "$work/children")
+  check othersTemporaryFolder "exit status" 0 "$status"
+  check othersTemporaryFolder "made in nobody's folder" "" "$(ls -A "$rowdir/tmp")"
+  check othersTemporaryFolder "window's TMPDIR" "" "$(grep -E '^TMPDIR=' "$work/children")"
+  check othersTemporaryFolder "runtime folder, removed afterwards" "/tmp/kestrune-runtime-, gone" \
+    "${private%??????}, $([ -e "$private" ] && echo left || echo gone)"
+  record othersTemporaryFolder "root's own session, \`TMPDIR\` naming a folder of nobody's (was: a root-owned \`runtime-root\` made in it)" \
+    "nothing in it; the window had a private runtime folder of root's, removed afterwards"
+else
+  skip_row othersTemporaryFolder "TMPDIR naming another user's folder" "no second user in a user namespace"
+fi
+
 # A fonts.conf in a config folder of nobody's: fontconfig, run by the
 # window as root, would write its cache where nobody says and list root's
 # folders for them to read.
