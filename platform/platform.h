@@ -9,6 +9,7 @@
 #define KESTRUNE_PLATFORM_H
 
 #include <stddef.h>
+#include <string.h>
 
 // Message dialog types, as the framework numbers them.
 enum MessageDialogType {
@@ -41,9 +42,21 @@ public:
 
     // The entered text in UTF-8, up to its first NUL. Returns its length in
     // bytes; copies it with its terminator into `buffer` only when it fits
-    // (length < size), and leaves `buffer` untouched otherwise.
+    // (length < size), and leaves `buffer` untouched otherwise: what
+    // copyIfItFits below does.
     virtual size_t resultText(char *buffer, size_t size) const = 0;
 };
+
+// The contract of resultText, for every implementation: `text` up to its
+// first NUL, copied with its terminator into `buffer` only when it fits in
+// `size` bytes. Returns its length either way.
+inline size_t copyIfItFits(const char *text, char *buffer, size_t size)
+{
+    const size_t length = strlen(text);
+    if (length < size)
+        memcpy(buffer, text, length + 1);
+    return length;
+}
 
 // The application object: it owns the toolkit's event loop.
 class Application {

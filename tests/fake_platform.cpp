@@ -56,9 +56,7 @@ public:
         const size_t length = std::strlen(text.c_str());
         platform.record("captureDialog.resultText(size " + std::to_string(size) +
                         (zeroed ? ", zeroed" : ", NOT zeroed") + ") -> " + std::to_string(length));
-        if (length < size)
-            std::memcpy(buffer, text.c_str(), length + 1);
-        return length;
+        return copyIfItFits(text.c_str(), buffer, size);
     }
 
 private:

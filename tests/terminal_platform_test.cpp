@@ -1,6 +1,7 @@
 // The terminal's capture dialog hands the run flow what was typed only when
 // it fits the flow's buffer, and never writes a byte past it.
 #include "terminal_platform.h"
+#include "yes_answer.h"
 
 #include <gtest/gtest.h>
 
@@ -69,6 +70,21 @@ TEST(TerminalCaptureDialog, copiesTheEntryOnlyWhenItFits)
         EXPECT_EQ(buffer.substr(0, 100), expected) << row.name;
         EXPECT_EQ(buffer.substr(100), std::string(16, '#')) << row.name << ": past the buffer";
     }
+}
+
+// A yes kills processes: only a plain yes counts.
+TEST(IsYes, takesOnlyYOrYesInAnyCaseWithBlanksAround)
+{
+    const struct {
+        const char *answer;
+        bool yes;
+    } rows[] = {
+        {"y", true},     {"yes", true},  {"Y", true},   {"YeS", true},   {" \t yes \r", true},
+        {"", false},     {"  ", false},  {"n", false},  {"no", false},   {"ye", false},
+        {"yess", false}, {"y y", false}, {"yes!", false}, {"oui", false}, {"是", false},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(isYes(row.answer), row.yes) << "'" << row.answer << "'";
 }
 
 }  // namespace

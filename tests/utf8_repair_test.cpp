@@ -30,8 +30,9 @@ void expectSameAsQt(const std::string &bytes)
 {
     const std::string qt = throughQt(bytes);
     EXPECT_EQ(repairUtf8(bytes), qt) << "input: " << printable(bytes);
-    if (bytes.compare(0, 3, "\xEF\xBB\xBF") != 0)
+    if (bytes.compare(0, 3, "\xEF\xBB\xBF") != 0) {
         EXPECT_EQ(isValidUtf8(bytes), qt == bytes) << "input: " << printable(bytes);
+    }
 }
 
 // Bytes from every class a decoder tells apart: ASCII and NUL, continuation

@@ -81,9 +81,9 @@ public:
     {
         if (atTerminal)
             return atTerminal->resultText(buffer, size);
-        if (length < size)
-            std::char_traits<char>::copy(buffer, text.c_str(), length + 1);
-        return length;
+        // A text too long for the message comes without its bytes, and fits
+        // no buffer of the flow's.
+        return text.size() == length ? copyIfItFits(text.c_str(), buffer, size) : length;
     }
 
 private:

@@ -68,12 +68,12 @@ public:
     size_t resultText(char *buffer, size_t size) const
     {
         const QCString utf8 = dialog->getResultText().utf8();
-        const char *text = utf8.data();
         // Qt/Embedded 2.3.10 gives even a null string non-null bytes; a build
         // that gives null ones would crash the copy.
-        if (text == 0)
-            text = "";
-        return entryUtf8(text, buffer, size);
+        if (utf8.data() == 0)
+            return copyIfItFits("", buffer, size);
+        repairEntryUtf8(utf8.data());
+        return copyIfItFits(utf8.data(), buffer, size);
     }
 
     ZSingleCaptureDlg *const dialog;

@@ -27,9 +27,14 @@ bool surrogateAt(const unsigned char *bytes, unsigned char low, unsigned char hi
     return bytes[0] == 0xed && bytes[1] >= low && bytes[1] <= high && (bytes[2] & 0xc0) == 0x80;
 }
 
-// Writes to `out` unless it is null; returns the length either way.
-size_t repair(const unsigned char *in, unsigned char *out)
+}  // namespace
+
+// Each character is read whole before its bytes are written, and is written
+// in as many bytes or fewer, so writing never overtakes reading.
+size_t repairEntryUtf8(char *toolkitUtf8)
 {
+    const unsigned char *in = reinterpret_cast<const unsigned char *>(toolkitUtf8);
+    unsigned char *out = reinterpret_cast<unsigned char *>(toolkitUtf8);
     size_t length = 0;
     while (*in) {
         unsigned char made[4] = {in[0], 0, 0, 0};
@@ -49,23 +54,11 @@ size_t repair(const unsigned char *in, unsigned char *out)
             made[2] = 0xbd;
             used = count = 3;
         }
-        for (size_t i = 0; out != 0 && i < count; ++i)
+        for (size_t i = 0; i < count; ++i)
             out[length + i] = made[i];
         in += used;
         length += count;
     }
-    return length;
-}
-
-}  // namespace
-
-size_t entryUtf8(const char *toolkitUtf8, char *buffer, size_t size)
-{
-    const unsigned char *in = reinterpret_cast<const unsigned char *>(toolkitUtf8);
-    const size_t length = repair(in, 0);
-    if (length < size) {
-        repair(in, reinterpret_cast<unsigned char *>(buffer));
-        buffer[length] = '\0';
-    }
+    out[length] = '\0';
     return length;
 }

@@ -8,9 +8,8 @@
 // The toolkit's text for a NUL-terminated UTF-8 literal, made when needed.
 QString utf8Text(const char *text);
 
-// The UTF-8 of an entry, from what the toolkit's QString::utf8() gave: its
-// length in bytes, and the bytes with their terminator in `buffer` only when
-// they fit in its `size` bytes.
-size_t entryUtf8(const char *toolkitUtf8, char *buffer, size_t size);
+// Makes what the toolkit's QString::utf8() gave, NUL-terminated, the UTF-8
+// of the entry, in place: it only ever gets shorter. Returns its length.
+size_t repairEntryUtf8(char *toolkitUtf8);
 
 #endif
