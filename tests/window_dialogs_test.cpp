@@ -1,9 +1,9 @@
 // The window dialogs in process, on the offscreen platform, as Qt's own
 // dialog tests drive theirs: a zero-length timer started before a dialog
 // runs finds it once its event loop turns, notes what it shows, and answers.
-#include "window_application.h"
-#include "window_capture_dialog.h"
-#include "window_message_dialog.h"
+#include "capture_window.h"
+#include "message_window.h"
+#include "toolkit_environment.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -15,7 +15,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include <cstring>
 #include <memory>
 
 namespace {
@@ -91,20 +90,12 @@ void answer(QWidget *dialog, QWidget *focus, Answer how)
 
 class WindowDialogsTest : public QObject {
     Q_OBJECT
-public:
-    explicit WindowDialogsTest(Application &application) : application(application) {}
-
 private slots:
     void cleanup();
     void captureDialog_data();
     void captureDialog();
-    void resultTextCopiesOnlyWhatFits_data();
-    void resultTextCopiesOnlyWhatFits();
     void messageDialog_data();
     void messageDialog();
-
-private:
-    Application &application;
 };
 
 void WindowDialogsTest::cleanup()
@@ -133,20 +124,15 @@ void WindowDialogsTest::captureDialog_data()
     QTest::newRow("Esc") << QByteArray("Old") << "Abc" << Answer::escape << 0 << "Abc";
     QTest::newRow("window closed") << QByteArray("Old") << "Abc" << Answer::closeWindow << 0 << "Abc";
     QTest::newRow("Cancel clicked") << QByteArray() << "Abc" << Answer::clickReject << 0 << "Abc";
+    QTest::newRow("34 Chinese characters, 102 bytes")
+        << QByteArray() << QString(34, QChar(0x4e2d)) << Answer::enter << 1 << QString(34, QChar(0x4e2d));
 }
 
-// Runs the dialog as the run flow does, from selectAll to the event loop.
 void WindowDialogsTest::captureDialog()
 {
     QFETCH(QByteArray, storedName);
     QFETCH(QString, typed);
     QFETCH(Answer, answer);
-
-    std::unique_ptr<CaptureDialog> dialog(new WindowCaptureDialog(
-        QString::fromUtf8(caption), QString::fromUtf8(prompt), QString::fromUtf8(storedName)));
-    dialog->selectAll();
-    application.setMainWidget(dialog.get());
-    dialog->show();
 
     QString title, label, entryText, selected, layoutProblems;
     int width = 0;
@@ -166,8 +152,9 @@ void WindowDialogsTest::captureDialog()
         type(entry, typed);
         ::answer(window, entry, answer);
     });
-    application.exec();
-    // Its window goes once it has closed; the answer stays with the dialog.
+    const CaptureAnswer entered =
+        askInWindow(QString::fromUtf8(caption), QString::fromUtf8(prompt), QString::fromUtf8(storedName), true);
+    // Its window goes once it has closed; the answer stays.
     QCOMPARE(QApplication::topLevelWidgets().size(), 0);
 
     QCOMPARE(title, QString::fromUtf8(caption));
@@ -178,74 +165,34 @@ void WindowDialogsTest::captureDialog()
     QCOMPARE(entryText, QString::fromUtf8(storedName));
     QCOMPARE(selected, QString::fromUtf8(storedName));
 
-    QTEST(dialog->result(), "expectedResult");
-    char text[100];
-    std::memset(text, '#', sizeof text);
-    const size_t length = dialog->resultText(text, sizeof text);
+    QTEST(entered.code, "expectedResult");
     QFETCH(QString, expectedText);
-    QCOMPARE(QByteArray(text), expectedText.toUtf8());
-    QCOMPARE(length, size_t(expectedText.toUtf8().size()));
-}
-
-// The run flow's buffer holds 99 bytes and the terminator: what is longer is
-// not copied at all, and nothing lands past the buffer.
-void WindowDialogsTest::resultTextCopiesOnlyWhatFits_data()
-{
-    QTest::addColumn<QString>("entered");
-    QTest::addColumn<bool>("fits");
-
-    QTest::newRow("99 Latin letters") << QString(99, QChar('a')) << true;
-    QTest::newRow("100 Latin letters") << QString(100, QChar('a')) << false;
-    QTest::newRow("33 Chinese characters, 99 bytes") << QString(33, QChar(0x4e2d)) << true;
-    QTest::newRow("34 Chinese characters, 102 bytes") << QString(34, QChar(0x4e2d)) << false;
-}
-
-void WindowDialogsTest::resultTextCopiesOnlyWhatFits()
-{
-    QFETCH(QString, entered);
-    QFETCH(bool, fits);
-    std::unique_ptr<WindowCaptureDialog> dialog(
-        new WindowCaptureDialog(QString::fromUtf8(caption), QString::fromUtf8(prompt), QString()));
-    dialog->window().findChild<QLineEdit *>()->setText(entered);
-
-    const size_t size = 100, guard = 16;
-    char text[size + guard];
-    std::memset(text, '#', sizeof text);
-    const QByteArray utf8 = entered.toUtf8();
-    QCOMPARE(dialog->resultText(text, size), size_t(utf8.size()));
-    const QByteArray expected = fits ? utf8 + '\0' + QByteArray(size - utf8.size() - 1, '#')
-                                     : QByteArray(size, '#');
-    QCOMPARE(QByteArray(text, size), expected);
-    QCOMPARE(QByteArray(text + size, guard), QByteArray(guard, '#'));
+    QCOMPARE(entered.text, expectedText.toUtf8());
 }
 
 void WindowDialogsTest::messageDialog_data()
 {
-    QTest::addColumn<int>("type");
+    QTest::addColumn<bool>("isQuestion");
     QTest::addColumn<Answer>("answer");
     QTest::addColumn<int>("expectedResult");
     QTest::addColumn<int>("expectedButtons");
     QTest::addColumn<int>("expectedIcon");
 
     const int question = QMessageBox::Question, notice = QMessageBox::Information;
-    QTest::newRow("question, Enter says no") << 1 << Answer::enter << 0 << 2 << question;
-    QTest::newRow("question, Yes clicked") << 1 << Answer::clickAccept << 1 << 2 << question;
-    QTest::newRow("question, No clicked") << 1 << Answer::clickReject << 0 << 2 << question;
-    QTest::newRow("question, Esc says no") << 1 << Answer::escape << 0 << 2 << question;
-    QTest::newRow("question, window closed says no") << 1 << Answer::closeWindow << 0 << 2 << question;
-    QTest::newRow("notice, Enter") << 2 << Answer::enter << 1 << 1 << notice;
-    QTest::newRow("notice, Esc") << 2 << Answer::escape << 1 << 1 << notice;
-    QTest::newRow("notice, window closed") << 2 << Answer::closeWindow << 1 << 1 << notice;
-    QTest::newRow("unknown type shows a notice") << 7 << Answer::enter << 1 << 1 << notice;
+    QTest::newRow("question, Enter says no") << true << Answer::enter << 0 << 2 << question;
+    QTest::newRow("question, Yes clicked") << true << Answer::clickAccept << 1 << 2 << question;
+    QTest::newRow("question, No clicked") << true << Answer::clickReject << 0 << 2 << question;
+    QTest::newRow("question, Esc says no") << true << Answer::escape << 0 << 2 << question;
+    QTest::newRow("question, window closed says no") << true << Answer::closeWindow << 0 << 2 << question;
+    QTest::newRow("notice, Enter") << false << Answer::enter << 1 << 1 << notice;
+    QTest::newRow("notice, Esc") << false << Answer::escape << 1 << 1 << notice;
+    QTest::newRow("notice, window closed") << false << Answer::closeWindow << 1 << 1 << notice;
 }
 
 void WindowDialogsTest::messageDialog()
 {
-    QFETCH(int, type);
+    QFETCH(bool, isQuestion);
     QFETCH(Answer, answer);
-
-    std::unique_ptr<MessageDialog> dialog(new WindowMessageDialog(
-        QString::fromUtf8(caption), QString::fromUtf8(question), MessageDialogType(type)));
 
     QString title, text;
     int buttons = 0, icon = -1;
@@ -259,7 +206,7 @@ void WindowDialogsTest::messageDialog()
         buttons = box->buttons().size();
         ::answer(box, box, answer);
     });
-    const int result = dialog->exec();
+    const int result = showInWindow(QString::fromUtf8(caption), QString::fromUtf8(question), isQuestion);
 
     QCOMPARE(title, QString::fromUtf8(caption));
     QCOMPARE(text, QString::fromUtf8(question));
@@ -272,8 +219,8 @@ void WindowDialogsTest::messageDialog()
 // lives for all the test functions.
 int main(int argc, char **argv)
 {
-    const std::unique_ptr<WindowApplication> application = startWindowApplication(argc, argv);
-    WindowDialogsTest test(*application);
+    const std::unique_ptr<QApplication> application = startToolkit(argc, argv);
+    WindowDialogsTest test;
     return QTest::qExec(&test, argc, argv);
 }
 

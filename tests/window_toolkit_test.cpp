@@ -1,7 +1,6 @@
 // What the window module tells Qt and takes from it, on the offscreen
 // platform: the session bus it is left to find, and the buttons' icons.
 #include "toolkit_environment.h"
-#include "window_application.h"
 
 #include <QApplication>
 #include <QDir>
@@ -241,7 +240,7 @@ int main(int argc, char **argv)
     QTemporaryDir runtime;
     if (!qEnvironmentVariableIsSet("XDG_RUNTIME_DIR") && runtime.isValid())
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
-    const std::unique_ptr<WindowApplication> application = startWindowApplication(argc, argv);
+    const std::unique_ptr<QApplication> application = startToolkit(argc, argv);
     WindowToolkitTest test;
     return QTest::qExec(&test, argc, argv);
 }

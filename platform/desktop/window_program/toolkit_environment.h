@@ -2,6 +2,14 @@
 // nothing started on our behalf that outlives the run.
 #pragma once
 
+#include <QApplication>
+
+#include <memory>
+
+// Qt as the window program starts it: told no more than a window run needs
+// (see prepareToolkitEnvironment), with the window's own style.
+std::unique_ptr<QApplication> startToolkit(int &argc, char **argv);
+
 // Call before the QApplication is made, while the process has one thread:
 // it changes the environment.
 void prepareToolkitEnvironment();

@@ -2,10 +2,10 @@
 // says what the person answered. It runs with the rights of the user who
 // asked for root and decides nothing: the tool keeps the store, the refresh
 // and every check of what comes back.
+#include "capture_window.h"
 #include "display_access.h"
-#include "window_application.h"
-#include "window_capture_dialog.h"
-#include "window_message_dialog.h"
+#include "message_window.h"
+#include "toolkit_environment.h"
 #include "window_protocol.h"
 #include "x_authority.h"
 
@@ -51,23 +51,18 @@ bool answer(int code, const QByteArray &text)
                                         length <= windowTextLimit ? text.toStdString() : std::string()}});
 }
 
-bool showCapture(WindowApplication &application, const std::vector<std::string> &fields)
+bool showCapture(const std::vector<std::string> &fields)
 {
-    WindowCaptureDialog dialog(QString::fromStdString(fields[0]), QString::fromStdString(fields[1]),
-                               QString::fromStdString(fields[2]));
-    if (fields[3] == "1")
-        dialog.selectAll();
-    application.setMainWidget(&dialog);
-    dialog.show();
-    application.exec();
-    return answer(dialog.result(), dialog.text());
+    const CaptureAnswer entered = askInWindow(QString::fromStdString(fields[0]), QString::fromStdString(fields[1]),
+                                              QString::fromStdString(fields[2]), fields[3] == "1");
+    return answer(entered.code, entered.text);
 }
 
+// Type 1 is the framework's question; any other type is shown as a notice.
 bool showMessage(const std::vector<std::string> &fields)
 {
-    const MessageDialogType type = fields[0] == "1" ? questionDialog : noticeDialog;
-    WindowMessageDialog dialog(QString::fromStdString(fields[1]), QString::fromStdString(fields[2]), type);
-    return answer(dialog.exec(), QByteArray());
+    return answer(showInWindow(QString::fromStdString(fields[1]), QString::fromStdString(fields[2]), fields[0] == "1"),
+                  QByteArray());
 }
 
 }  // namespace
@@ -85,7 +80,7 @@ int main(int argc, char **argv)
     // Pinned to the platform checked, so that Qt tries no other.
     setenv("QT_QPA_PLATFORM", display.platform.c_str(), 1);
 
-    const std::unique_ptr<WindowApplication> application = startWindowApplication(argc, argv);
+    const std::unique_ptr<QApplication> application = startToolkit(argc, argv);
     ShownNotice shown;
     application->installEventFilter(&shown);
     if (!sendWindowMessage(channel, {WindowMessageKind::ready, {}}))
@@ -97,7 +92,7 @@ int main(int argc, char **argv)
         shown.expect();
         const bool capture = request.kind == WindowMessageKind::captureRequest && request.fields.size() == 4;
         const bool message = request.kind == WindowMessageKind::messageRequest && request.fields.size() == 3;
-        if (!(capture ? showCapture(*application, request.fields) : message && showMessage(request.fields)))
+        if (!(capture ? showCapture(request.fields) : message && showMessage(request.fields)))
             return 1;
     }
     // The tool has closed its end and waits for this process to end: Qt's

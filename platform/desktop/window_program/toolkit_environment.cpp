@@ -1,5 +1,7 @@
 #include "toolkit_environment.h"
 
+#include "button_icon_style.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -70,4 +72,12 @@ void prepareToolkitEnvironment()
     // Qt hands back its own handler when none was installed before.
     if (!std::getenv("XDG_RUNTIME_DIR") && !toolkitMessages)
         toolkitMessages = qInstallMessageHandler(withoutRuntimeFolderNotes);
+}
+
+std::unique_ptr<QApplication> startToolkit(int &argc, char **argv)
+{
+    prepareToolkitEnvironment();
+    auto application = std::make_unique<QApplication>(argc, argv);
+    QApplication::setStyle(new ButtonIconStyle);
+    return application;  // NOLINT(clang-analyzer-cplusplus.NewDeleteLeaks): the application owns its style
 }

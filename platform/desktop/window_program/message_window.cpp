@@ -1,11 +1,13 @@
-#include "window_message_dialog.h"
+#include "message_window.h"
 
-WindowMessageDialog::WindowMessageDialog(const QString &caption, const QString &text,
-                                         MessageDialogType type)
+#include <QMessageBox>
+
+int showInWindow(const QString &caption, const QString &text, bool question)
 {
+    QMessageBox box;
     box.setWindowTitle(caption);
     box.setText(text);
-    if (type == questionDialog) {
+    if (question) {
         box.setIcon(QMessageBox::Question);
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         // A yes kills every process named phone: Enter, like Esc and closing
@@ -13,14 +15,9 @@ WindowMessageDialog::WindowMessageDialog(const QString &caption, const QString &
         box.setDefaultButton(QMessageBox::No);
         box.setEscapeButton(QMessageBox::No);
     } else {
-        // Any type the framework might add is shown as a notice.
         box.setIcon(QMessageBox::Information);
         box.setStandardButtons(QMessageBox::Ok);
     }
-}
-
-int WindowMessageDialog::exec()
-{
     const int button = box.exec();
     return button == QMessageBox::Yes || button == QMessageBox::Ok ? 1 : 0;
 }
