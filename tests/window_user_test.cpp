@@ -1,5 +1,6 @@
 // Whose rights and which environment the window program gets, from what
 // sudo, pkexec or doas left in the environment and the password database.
+#include "window_environment.h"
 #include "window_user.h"
 
 #include <gtest/gtest.h>

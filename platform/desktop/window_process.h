@@ -5,7 +5,7 @@
 #pragma once
 
 #include "window_protocol.h"
-#include "window_user.h"
+#include "window_environment.h"
 
 #include <sys/types.h>
 

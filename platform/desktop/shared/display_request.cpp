@@ -4,12 +4,6 @@
 #include <cstdlib>
 #include <iterator>
 
-std::string environmentVariable(const char *name)
-{
-    const char *value = std::getenv(name);
-    return value ? value : "";
-}
-
 namespace {
 
 // The options of Qt's own that take the next argument as their value: that

@@ -4,6 +4,8 @@
 // the window program checks it (see display_access.h).
 #pragma once
 
+#include "environment_variable.h"
+
 #include <string>
 
 // What Qt is asked for, by the environment and by its own options on the
@@ -25,4 +27,3 @@ Request readRequest(int argc, char **argv);
 // Whether the request names any display or platform at all.
 bool displayNamed(int argc, char **argv);
 
-std::string environmentVariable(const char *name);

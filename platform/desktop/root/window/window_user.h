@@ -26,12 +26,3 @@ struct WindowUser {
 // Returns false with the reason when the user named is not in the password
 // database.
 bool findWindowUser(uid_t realUserId, WindowUser &user, std::string &reason);
-
-// The environment the window program gets: only what a window needs from
-// the caller's (display, locale, input method, scaling, and for a user's
-// window their TMPDIR), the user's home from the password database, and the
-// user's runtime folder and session bus where they exist and belong to that
-// user. No configuration, cache, plugin or temporary folder that the caller
-// named is passed on to a window that runs as root (root's own session), so
-// it reads and makes nothing in another user's.
-std::vector<std::string> windowEnvironment(const WindowUser &user);
