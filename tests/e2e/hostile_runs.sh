@@ -8,9 +8,10 @@
 # stand-in `phone` here and the mounts vanish with the run. Prints one row a
 # case: the attack, what the tool did, what was stored where.
 # Every run of the tool is bounded in time: a hang fails its row.
-# Usage: hostile_runs.sh KESTRUNE
+# Usage: hostile_runs.sh KESTRUNE STUB_WINDOW_PROGRAM
 set -u
 kestrune=$(realpath "$1")
+stub=$(realpath "$2")
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/checks.sh"
 enter_private_root "$0" "$@"
@@ -676,6 +677,26 @@ if second_user; then
 else
   skip_row othersTemporaryFolder "TMPDIR naming another user's folder" "no second user in a user namespace"
 fi
+
+# A window program that is not ours, playing a script (tests/stub_window):
+# root believes nothing it says beyond its form, and follows the process
+# itself, not only its channel, which a child it leaves behind may hold.
+for case in "orphanAtCapture|ready,wait,shown,orphan,exit:0|0||the window went away while asking for the operator name (the window program ended with status 0); nothing was changed|shows the capture window, then ends, leaving a child that holds the channel (was: root waited as long as the child lived)" \
+            "orphanAtQuestion|ready,wait,shown,answer:1:Abc,wait,shown,orphan,exit:0|1|setup to 'Abc'|the window went away at the question (the window program ended with status 0); taken as no|answers Abc, shows the question, then ends the same way (was: the same wait)" \
+            "answerNotUtf8|ready,wait,shown,answer:1:A\\xffB\\xc0\\xafCd|0||the window went away while asking for the operator name (the window program's answer is not UTF-8); nothing was changed|answers with bytes that are not UTF-8 (was: stored and printed as they came)"; do
+  IFS='|' read -r name script code line reason what <<<"$case"
+  fresh "$name"; alone=$rowdir/alone; mkdir -p "$alone"; cp "$kestrune" "$alone/"; cp "$stub" "$alone/kestrune-window"
+  started=$(date +%s%N)
+  PATH=$bin:$PATH timeout -k 1 20 "$alone/kestrune" 0 "--stub=$script" >"$work/out" 2>"$work/err" </dev/null
+  status=$?; out=$(cat "$work/out"); err=$(cat "$work/err")
+  took=$((($(date +%s%N) - started) / 1000000))
+  check "$name" "exit status" "$code" "$status"
+  check "$name" stdout "$line" "$out"
+  check "$name" stored "$([ -n "$line" ] && echo "'Abc' (644, root)" || echo nothing)" "$(describe "$store")"
+  case $err in *"kestrune: $reason"*) ;; *) check "$name" stderr "…kestrune: $reason…" "$err" ;; esac
+  check "$name" "refresh command" "" "$(cat "$work/refresh.log" 2>/dev/null)"
+  record "$name" "a window program $what" "$(describe "$store"); ended after $took ms"
+done
 
 # A fonts.conf in a config folder of nobody's: fontconfig, run by the
 # window as root, would write its cache where nobody says and list root's

@@ -35,7 +35,7 @@ public:
     CaptureDialog *createCaptureDialog(const char *caption, const char *prompt, int type) override;
 
 private:
-    WindowPlatform *windows = nullptr;
+    std::unique_ptr<WindowPlatform> windows;
     TerminalPlatform terminal;
 };
 

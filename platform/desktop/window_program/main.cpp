@@ -12,6 +12,7 @@
 #include <QEvent>
 #include <QWindow>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -69,6 +70,10 @@ bool showMessage(const std::vector<std::string> &fields)
 
 int main(int argc, char **argv)
 {
+    // Nothing this program starts may hold the tool's channel: the tool
+    // watches this process's end, not the channel's alone, but a holder
+    // would still see every request.
+    fcntl(channel, F_SETFD, FD_CLOEXEC);
     std::string unusable = useBoundedXAuthority();
     DisplayCheck display;
     if (unusable.empty()) {

@@ -1,5 +1,7 @@
 #include "x_authority.h"
 
+#include "write_all.h"
+
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -13,20 +15,6 @@ namespace {
 
 // Far more than the few cookies of a desktop's authority file.
 constexpr size_t authorityLimit = size_t{64} * 1024;
-
-bool writeAll(int file, const char *bytes, size_t size)
-{
-    while (size > 0) {
-        const ssize_t count = write(file, bytes, size);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count <= 0)
-            return false;
-        bytes += count;
-        size -= static_cast<size_t>(count);
-    }
-    return true;
-}
 
 }  // namespace
 

@@ -10,11 +10,6 @@
 
 namespace {
 
-// Long enough for a toolkit that is slow to start, short enough for a person
-// who waits for a window that never comes. Once a window shows, the answer
-// may take as long as the person likes.
-constexpr int showTimeoutMs = 10000;
-
 class CaptureDialogProxy : public CaptureDialog {
 public:
     CaptureDialogProxy(WindowPlatform &platform, const char *caption, const char *prompt, std::string entry)
@@ -106,7 +101,7 @@ private:
 
 }  // namespace
 
-WindowPlatform *WindowPlatform::start(char **argv, std::string &failure)
+std::unique_ptr<WindowPlatform> WindowPlatform::start(char **argv, std::string &failure, int showMs)
 {
     WindowUser user;
     if (!findWindowUser(getuid(), user, failure))
@@ -114,20 +109,17 @@ WindowPlatform *WindowPlatform::start(char **argv, std::string &failure)
     const int program = openWindowProgram(failure);
     if (program < 0)
         return nullptr;
-    static WindowPlatform platform;
-    const bool started = platform.window.start(program, user, argv, failure);
+    std::unique_ptr<WindowPlatform> platform(new WindowPlatform(showMs));
+    const bool started = platform->window.start(program, user, argv, failure);
     close(program);
     WindowMessage message;
-    if (!started || !platform.window.receive(message, showTimeoutMs, failure)) {
-        platform.window.stop();
+    if (!started || !platform->window.receive(message, showMs, failure))
         return nullptr;
-    }
     if (message.kind == WindowMessageKind::ready)
-        return &platform;
+        return platform;
     failure = message.kind == WindowMessageKind::unusable && message.fields.size() == 1
                   ? message.fields[0]
                   : "the window program said something unexpected";
-    platform.window.stop();
     return nullptr;
 }
 
@@ -156,7 +148,7 @@ bool WindowPlatform::show(const WindowMessage &request)
     std::string failure;
     if (!window.send(request)) {
         failure = "the window program cannot be reached";
-    } else if (window.receive(message, showTimeoutMs, failure)) {
+    } else if (window.receive(message, showMs, failure)) {
         if (message.kind == WindowMessageKind::shown)
             return true;
         failure = "the window program said something unexpected";

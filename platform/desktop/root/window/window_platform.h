@@ -10,6 +10,7 @@
 #include "window_answer.h"
 #include "window_process.h"
 
+#include <memory>
 #include <string>
 
 class WindowPlatform : public DesktopPlatform {
@@ -17,9 +18,15 @@ public:
     // What a message dialog's exec() gives when no window could show it.
     static const int notShown = -1;
 
-    // Starts the window program and waits until its toolkit runs on the
-    // display. Returns null with the reason when no window can be shown.
-    static WindowPlatform *start(char **argv, std::string &failure);
+    // Long enough for a toolkit that is slow to start, short enough for a
+    // person who waits for a window that never comes. Once a window shows,
+    // the answer may take as long as the person likes.
+    static const int showTimeoutMs = 10000;
+
+    // Starts the window program with the tool's command line and waits
+    // until its toolkit runs on the display, then gives it `showMs` for each
+    // window. Returns null with the reason when no window can be shown.
+    static std::unique_ptr<WindowPlatform> start(char **argv, std::string &failure, int showMs = showTimeoutMs);
 
     Application *createApplication(int &argc, char **argv) override;
     MessageDialog *createMessageDialog(const char *caption, const char *text,
@@ -44,6 +51,9 @@ public:
 private:
     void fail(const std::string &reason);
 
+    explicit WindowPlatform(int showMs) : showMs(showMs) {}
+
+    const int showMs;
     WindowProcess window;
     bool failed = false;
 };
