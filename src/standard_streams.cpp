@@ -19,4 +19,8 @@ void prepareStandardStreams()
     // write, which the store reports and undoes, rather than kill the run
     // halfway through it.
     signal(SIGXFSZ, SIG_IGN);            // NOLINT(cert-err33-c): cannot fail for SIGXFSZ
+    // Our children are ours to wait for: with SIGCHLD ignored, as a caller
+    // may leave it, the kernel reaps them first, and a refresh that did
+    // start would be told as one that could not.
+    signal(SIGCHLD, SIG_DFL);            // NOLINT(cert-err33-c): cannot fail for SIGCHLD
 }

@@ -7,7 +7,8 @@
 // and receives what was meant for it. Each console line reaches standard
 // output as soon as it is written, so a run killed later has already told
 // what it did. A reader of standard output that has gone away makes writes
-// fail instead of killing the tool: its lines are only for information.
+// fail instead of killing the tool: its lines are only for information. The
+// tool's children are reaped by the tool, whatever its caller ignored.
 void prepareStandardStreams();
 
 #endif

@@ -33,7 +33,8 @@ int firstFreeAboveTwo(int open)
 // leaves the others on a pipe, prepares the streams and writes one line to
 // standard output without flushing. Exits with a bit set for each broken
 // promise: 1 a closed descriptor is not on /dev/null the right way round, 2 an open one was
-// replaced, 4 SIGPIPE or SIGXFSZ is not ignored, 8 the line could not be written, 16 a
+// replaced, 4 SIGPIPE or SIGXFSZ is not ignored or SIGCHLD not at its default, 8 the line
+// could not be written, 16 a
 // descriptor was opened beyond the three.
 int childOutcome(int closedMask, int pipeWriteEnd, ino_t pipeInode)
 {
@@ -44,6 +45,7 @@ int childOutcome(int closedMask, int pipeWriteEnd, ino_t pipeInode)
             dup2(pipeWriteEnd, descriptor);
     }
     const int firstFreeBefore = firstFreeAboveTwo(pipeWriteEnd);
+    signal(SIGCHLD, SIG_IGN);
     prepareStandardStreams();
 
     int broken = 0;
@@ -62,6 +64,9 @@ int childOutcome(int closedMask, int pipeWriteEnd, ino_t pipeInode)
         sigaction(ignored, nullptr, &action);
         broken |= action.sa_handler == SIG_IGN ? 0 : 4;
     }
+    struct sigaction child;
+    sigaction(SIGCHLD, nullptr, &child);
+    broken |= child.sa_handler == SIG_DFL ? 0 : 4;
     if (!(closedMask & 2) && std::printf("setup to 'Abc'\n") < 0)
         broken |= 8;
     return broken;

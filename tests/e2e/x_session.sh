@@ -73,7 +73,8 @@ type_checked() {
 # "window" waits for its next window and gives it the keyboard, "key:KEYS"
 # presses keys, "type:TEXT" types, "checked:TEXT" types with type_checked,
 # "killX" ends the X server, "procs" notes in $work/maps what PID has mapped
-# and in $work/children the ids and environment of its child processes.
+# and in $work/children the ids, environment and flags of the channel
+# (descriptor 3) of its child processes.
 # Stops at a window that never comes. Sets windows_seen to how many came.
 play_steps() {
   local pid=$1 step id seen=(); shift
@@ -87,6 +88,7 @@ play_steps() {
       procs) cat "/proc/$pid/maps" >"$work/maps"
              for id in $(cat /proc/"$pid"/task/*/children); do
                grep -E '^(Uid|Gid|Groups):' "/proc/$id/status"; tr '\0' '\n' <"/proc/$id/environ"
+               sed -n 's/^flags:\s*/channel flags: /p' "/proc/$id/fdinfo/3"
              done >"$work/children" ;;
     esac
   done

@@ -13,6 +13,7 @@
 //   stderr:TEXT             write TEXT to standard error
 //   orphan                  leave a child behind that holds the channel for a
 //                           minute, and write "orphan PID" to standard error
+//   writing-orphan          the same, writing to standard error without pause
 //   sleep:SECONDS | exit:STATUS | signal:NUMBER
 // TEXT may hold \xNN for any byte. At the end of the script the program waits
 // for the tool to close the channel, as the real one does.
@@ -23,6 +24,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <ctime>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -78,6 +80,16 @@ void play(const std::string &step)
         const std::string told = "orphan " + std::to_string(orphan) + "\n";
         if (write(STDERR_FILENO, told.data(), told.size()) < 0)
             _exit(2);
+    } else if (verb == "writing-orphan") {
+        const pid_t orphan = fork();
+        if (orphan == 0) {
+            const std::string line(1000, 'w');
+            for (const time_t end = time(nullptr) + 60; time(nullptr) < end;) {
+                if (write(STDERR_FILENO, line.data(), line.size()) < 0)
+                    _exit(0);
+            }
+            _exit(0);
+        }
     } else if (verb == "sleep") {
         sleep(static_cast<unsigned>(std::atoi(value.c_str())));
     } else if (verb == "exit") {

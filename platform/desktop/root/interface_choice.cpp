@@ -26,7 +26,12 @@ public:
     }
 
     // Where a dialog made now is shown.
-    Platform &current() { return windowsUsable() ? static_cast<Platform &>(*windows) : terminal; }
+    Platform &current()
+    {
+        if (windowsUsable())
+            return *windows;
+        return terminal;
+    }
     bool windowsUsable() const { return windows && !windows->unusable(); }
     TerminalPlatform &atTerminal() { return terminal; }
 

@@ -15,6 +15,10 @@ namespace {
 // whatever the program writes.
 constexpr size_t lineLimit = 4096;
 
+// Read at most this much at one look: a process the program left behind
+// may write without pause, and must not keep the tool reading.
+constexpr size_t lookLimit = size_t{64} * 1024;
+
 }  // namespace
 
 ErrorRelay::~ErrorRelay()
@@ -32,14 +36,16 @@ void ErrorRelay::follow(int readEnd)
 void ErrorRelay::passOn(bool all)
 {
     char chunk[4096];
-    for (ssize_t count = 1; count > 0;) {
+    size_t looked = 0;
+    for (ssize_t count = 1; count > 0 && looked < lookLimit; looked += sizeof chunk) {
         count = pipe >= 0 ? read(pipe, chunk, sizeof chunk) : 0;
         if (count > 0)
             pending.append(chunk, static_cast<size_t>(count));
         else if (count < 0 && errno == EINTR)
             count = 1;
         const bool ended = count == 0 || (count < 0 && errno != EAGAIN && errno != EWOULDBLOCK);
-        if (pipe >= 0 && (ended || (count < 0 && all))) {
+        const bool lastLook = count < 0 || looked + sizeof chunk >= lookLimit;
+        if (pipe >= 0 && (ended || (all && lastLook))) {
             close(pipe);
             pipe = -1;
         }

@@ -16,9 +16,10 @@ public:
     void follow(int pipe);
     int descriptor() const { return pipe; }
 
-    // Passes on the complete lines read so far; with `all`, also the rest,
-    // and then lets go of the pipe: the program has gone, though a process
-    // it left behind may still hold its end. Never blocks.
+    // Passes on the complete lines read so far, reading at most 64 KiB;
+    // with `all`, also the rest, and then lets go of the pipe: the program
+    // has gone, though a process it left behind may still hold its end and
+    // write on. Never blocks.
     void passOn(bool all);
 
 private:

@@ -122,6 +122,10 @@ bool WindowProcess::receive(WindowMessage &message, int timeoutMs, std::string &
         const int ready = poll(waits, 3, left);
         if (ready < 0 && errno == EINTR)
             continue;
+        if (ready < 0) {
+            failure = std::string("cannot wait for the window program: ") + std::strerror(errno);
+            return false;
+        }
         if (waits[2].revents)
             errors.passOn(false);
         // The channel first: what the program said before it ended counts.
@@ -155,10 +159,17 @@ bool WindowProcess::endedFailure(std::string &failure)
     return false;
 }
 
+// Also once it can no longer be waited for: then it is gone, and how it
+// ended is not known.
 bool WindowProcess::hasEnded()
 {
-    if (!reaped && pid > 0 && waitpid(pid, &endStatus, WNOHANG) == pid)
-        reaped = true;
+    if (reaped || pid <= 0)
+        return reaped;
+    pid_t ended;
+    while ((ended = waitpid(pid, &endStatus, WNOHANG)) < 0 && errno == EINTR) {
+    }
+    reaped = ended == pid || ended < 0;
+    statusKnown = ended == pid;
     return reaped;
 }
 
@@ -179,6 +190,8 @@ bool WindowProcess::reap(int waitMs)
 // "ended with status 1", "was killed by signal 11 (Segmentation fault)".
 std::string WindowProcess::howItEnded() const
 {
+    if (!statusKnown)
+        return "ended";
     if (WIFSIGNALED(endStatus))
         return "was killed by signal " + std::to_string(WTERMSIG(endStatus)) + " (" +
                strsignal(WTERMSIG(endStatus)) + ")";
@@ -190,6 +203,8 @@ void WindowProcess::stop()
     if (channel >= 0)
         close(channel);
     channel = -1;
+    // Only a program still running is killed: once reaped, its id may be
+    // another process's.
     if (pid > 0 && !reap(2000)) {
         kill(pid, SIGKILL);
         waitpid(pid, nullptr, 0);

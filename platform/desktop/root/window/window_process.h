@@ -47,6 +47,7 @@ private:
 
     pid_t pid = -1;
     bool reaped = false;
+    bool statusKnown = false;
     int endStatus = 0;  // once reaped
     int ending = -1;  // a pidfd of the program, readable once it has ended
     int channel = -1;
