@@ -131,7 +131,7 @@ const Row rows[] = {
      "ended with status 0"},
     {"endsAtCapture", "ready,wait,shown,exit:4", true, Dialog::capture, 0, "untouched",
      "the window went away while asking for the operator name (the window program ended with status 4)"},
-    {"killedAtCapture", "ready,wait,shown,signal:11", true, Dialog::capture, 0, "untouched", "was killed by signal 11"},
+    {"killedAtCapture", "ready,wait,shown,signal:15", true, Dialog::capture, 0, "untouched", "was killed by signal 15"},
     {"endsAtQuestion", "ready,wait,shown,exit:0", true, Dialog::question, 0, "untouched",
      "the window went away at the question (the window program ended with status 0); taken as no"},
     {"orphanHoldsChannelAtCapture", "ready,wait,shown,orphan,exit:0", true, Dialog::capture, 0, "untouched",
