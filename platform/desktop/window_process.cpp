@@ -1,10 +1,10 @@
 #include "window_process.h"
 
 #include "escaped_text.h"
+#include "supplementary_groups.h"
 
 #include <fcntl.h>
 #include <ftw.h>
-#include <grp.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
@@ -82,7 +82,7 @@ void writeAll(int file, const std::string &text)
 void becomeUser(const WindowUser &user)
 {
     if (geteuid() == 0) {
-        if (setgroups(user.groups.size(), user.groups.data()) != 0)
+        if (!setSupplementaryGroups(user.groups))
             failInChild("setgroups");
         if (setresgid(user.gid, user.gid, user.gid) != 0)
             failInChild("setresgid");
