@@ -157,8 +157,8 @@ class Candidate:
         self.finish = finish  # terminal: the keys that end the prompt
         self.fresh_config = fresh_config  # a new, empty XDG_CONFIG_HOME every run
         self.samples = {"visible": [], "flow": [], "memory": [], "prompt": []}
-        self.failures = 0
-        self.unavailable = None  # why it could not be measured at all
+        self.failures = 0  # in the counted rounds
+        self.why_failed = None  # what went wrong in the last failed run, warm-up ones too
 
 
 def kill_group(process):
@@ -213,6 +213,25 @@ def environment_for(candidate, env, work):
         shutil.rmtree(config, ignore_errors=True)
 
 
+def note_failure(candidate, counted, why):
+    candidate.failures += counted
+    candidate.why_failed = why
+
+
+def with_output(why, printed, stderr_file=None):
+    """`why`, with the start of what the run printed and the tool's first
+    diagnostic line, so that the reason for a failure shows."""
+    if printed.strip():
+        why += f"; it printed {printed[:200].decode(errors='replace')!r}"
+    if stderr_file:
+        with open(stderr_file, "rb") as f:
+            said = [line for line in f.read(65536).decode(errors="replace").splitlines()
+                    if line.startswith("kestrune: ")]
+        if said:
+            why += f"; {said[0][:300]}"
+    return why
+
+
 def read_memory(memory_file):
     with open(memory_file) as f:
         return int(f.read().split()[-1]) / 1024.0  # MiB
@@ -222,22 +241,25 @@ def run_window(candidate, display, env, work, counted, with_memory):
     """One full flow of a window candidate; records its figures if counted."""
     display.events.drain()
     memory_file = os.path.join(work, "memory") if with_memory else None
+    stderr_file = os.path.join(work, "stderr")
     with environment_for(candidate, env, work) as run_env, \
-            open(os.path.join(work, "stdout"), "w+b") as output:
+            open(os.path.join(work, "stdout"), "w+b") as output, open(stderr_file, "wb") as errors:
         started = now_ns()
         process = start(candidate, run_env, memory_file,
                         stdin=subprocess.PIPE if candidate.stdin else subprocess.DEVNULL,
-                        stdout=output, stderr=subprocess.DEVNULL)
+                        stdout=output, stderr=errors)
         try:
-            moments = window_flow(candidate, display, process)
+            moments, why = window_flow(candidate, display, process)
         finally:
             finish(process)
         output.seek(0)
         printed = output.read()
 
-    if moments is None or (candidate.key == "kestrune" and
-                           f"setup to '{NAME_TYPED}'".encode() not in printed):
-        candidate.failures += counted
+    if moments is None:
+        note_failure(candidate, counted, with_output(why, printed, stderr_file))
+    elif candidate.key == "kestrune" and f"setup to '{NAME_TYPED}'".encode() not in printed:
+        note_failure(candidate, counted,
+                     with_output(f"no `setup to '{NAME_TYPED}'`", printed, stderr_file))
     elif counted and with_memory:
         candidate.samples["memory"].append(read_memory(memory_file))
     elif counted:
@@ -248,20 +270,20 @@ def run_window(candidate, display, env, work, counted, with_memory):
 
 def window_flow(candidate, display, process):
     """Plays the two dialogs; returns the moments (ns) the first one showed
-    and the process exited, or None if the flow did not complete."""
+    and the process exited, or None and where the flow stopped."""
     if candidate.stdin:
         process.stdin.write(candidate.stdin)
         process.stdin.close()
     shown = display.next_shown(process)
+    if not shown:
+        return None, "no window showed"
     question = None
-    if shown and display.send(f"type {shown[1]} {NAME_TYPED}"):
+    if display.send(f"type {shown[1]} {NAME_TYPED}"):
         question = display.next_shown(process)
     if not question or not display.send(f"key {question[1]} Escape"):
-        if not shown and process.exited_at is not None and candidate.key == "kestrune":
-            candidate.unavailable = "this build shows no window (no window interface in it)"
-        return None
+        return None, "no question showed after the name"
     exited = ended(process, TIMEOUT_S)
-    return (shown[0], exited) if exited else None
+    return ((shown[0], exited), None) if exited else (None, f"still running {TIMEOUT_S} s after the answer")
 
 
 def run_terminal(candidate, env, work, counted, with_memory):
@@ -274,12 +296,12 @@ def run_terminal(candidate, env, work, counted, with_memory):
         process = start(candidate, run_env, memory_file, stdin=slave, stdout=slave, stderr=slave)
         os.close(slave)
         try:
-            shown = terminal_prompt(candidate, master, process)
+            shown, seen = terminal_prompt(candidate, master, process)
         finally:
             os.close(master)
             finish(process)
     if shown is None:
-        candidate.failures += counted
+        note_failure(candidate, counted, with_output("no prompt on the terminal", seen))
     elif counted and with_memory:
         candidate.samples["memory"].append(read_memory(memory_file))
     elif counted:
@@ -288,7 +310,8 @@ def run_terminal(candidate, env, work, counted, with_memory):
 
 def terminal_prompt(candidate, master, process):
     """Reads the terminal until the prompt's text has come, answers it, and
-    lets the candidate end. Returns the moment (ns) the prompt came, or None."""
+    lets the candidate end. Returns the moment (ns) the prompt came, or None,
+    and what was seen until then."""
     seen, shown = b"", None
     deadline = time.monotonic() + TIMEOUT_S
     while shown is None and time.monotonic() < deadline:
@@ -315,7 +338,7 @@ def terminal_prompt(candidate, master, process):
             break
     # Waited for, so that /usr/bin/time gets to write the peak memory.
     ended(process, max(0.1, deadline - time.monotonic()))
-    return shown
+    return shown, seen
 
 
 def candidates(args, work):
@@ -434,9 +457,6 @@ def figures_markdown(args, window, terminal, rounds, machine):
     lines.append("| Candidate | Time to visible (ms) | Full flow (ms) | Peak memory (MiB) |")
     lines.append("|---|---|---|---|")
     for c in window:
-        if c.unavailable:
-            lines.append(f"| {c.label} | {c.unavailable} | – | – |")
-            continue
         failed = f" ({c.failures} failed run(s))" if c.failures else ""
         lines.append(f"| {c.label}{failed} | {summary(c.samples['visible'])} | "
                      f"{summary(c.samples['flow'])} | {summary(c.samples['memory'])} |")
@@ -555,10 +575,17 @@ def main():
     loads = [os.getloadavg()[0]]
     work = tempfile.mkdtemp(prefix="kestrune-bench.")
     try:
-        figures = measure(args, work, loads)
+        figures, window, terminal = measure(args, work, loads)
     finally:
         shutil.rmtree(work, ignore_errors=True)
     print(figures)
+    # Figures of a tool that did not do its work measure nothing: say why, and fail.
+    failing = [c for c in window + terminal if c.key == "kestrune" and c.why_failed]
+    for c in failing:
+        print(f"bench: {c.label}: a run failed ({c.failures} of the counted): {c.why_failed}",
+              file=sys.stderr)
+    if failing:
+        sys.exit(1)
 
 
 def rotated(items, turn):
@@ -568,7 +595,8 @@ def rotated(items, turn):
 
 
 def measure(args, work, loads):
-    """Runs every round; writes the document and the chart; returns the figures."""
+    """Runs every round; writes the document and the chart; returns the
+    figures and the window and terminal candidates."""
     runtime = os.path.join(work, "runtime")
     os.makedirs(runtime, mode=0o700)
     # The same plain session for everyone: a UTF-8 locale, a home and runtime
@@ -584,8 +612,7 @@ def measure(args, work, loads):
             counted = number >= args.warmup
             for with_memory in (False, True):
                 for c in rotated(window, number):
-                    if not c.unavailable:
-                        run_window(c, display, window_env, work, counted, with_memory)
+                    run_window(c, display, window_env, work, counted, with_memory)
                 # The terminal prompts take milliseconds: three samples a round.
                 for repeat in range(1 if with_memory else 3):
                     for c in rotated(terminal, number + repeat):
@@ -600,7 +627,7 @@ def measure(args, work, loads):
     write_document(args.output, figures)
     if args.chart:
         draw_chart(os.path.abspath(args.chart), window, terminal, work)
-    return figures
+    return figures, window, terminal
 
 if __name__ == "__main__":
     main()

@@ -26,7 +26,8 @@ report_filter() {
 
 # stage NAME COMMAND: runs the shell command COMMAND, from the top of the
 # clone, as the stage NAME. COMMAND is also what the summary offers to rerun
-# it alone, so it must make sense typed at a prompt.
+# it alone, so it must make sense typed at a prompt. Status 77 means that it
+# could not run here: skipped, with the reason from its last "SKIP: " line.
 stage() {
   local name=$1 command=$2 started=$SECONDS status
   local log=$stage_logs/${name// /-}.log
@@ -38,6 +39,10 @@ stage() {
   stage_seconds+=($((SECONDS - started)))
   if [ "$status" -eq 0 ]; then
     stage_results+=(passed) stage_notes+=("")
+  elif [ "$status" -eq 77 ]; then
+    local why
+    why=$(sed -n 's/^SKIP: //p' "$log" | tail -n 1)
+    stage_results+=(skipped) stage_notes+=("${why:-status 77}")
   else
     stage_results+=(failed) stage_notes+=("status $status; rerun: $command; output: ${log#"$top"/}")
   fi

@@ -1,5 +1,7 @@
 #include "window_program.h"
 
+#include "trusted_owner.h"
+
 #include <fcntl.h>
 #include <limits.h>
 #include <stdlib.h>
@@ -22,14 +24,9 @@ std::string executableFolder()
     return executable.substr(0, executable.rfind('/'));
 }
 
-bool trustedOwner(uid_t owner, uid_t toolOwner)
-{
-    return owner == 0 || owner == toolOwner;
-}
-
 // Why `folder` (absolute, without links) and the folders above it could be
 // changed by another user, or an empty string.
-std::string untrustedFolder(const std::string &folder, uid_t toolOwner)
+std::string untrustedFolder(const std::string &folder, uid_t toolOwner, const UserNamespace &here)
 {
     for (std::string path = folder;; path.resize(path.rfind('/'))) {
         const std::string shown = path.empty() ? "/" : path;
@@ -37,7 +34,7 @@ std::string untrustedFolder(const std::string &folder, uid_t toolOwner)
         if (lstat(shown.c_str(), &status) != 0)
             return shown + " cannot be looked at: " + std::strerror(errno);
         const bool othersMayWrite = (status.st_mode & (S_IWGRP | S_IWOTH)) != 0;
-        if (!trustedOwner(status.st_uid, toolOwner))
+        if (!trustedOwner(status.st_uid, toolOwner, here))
             return shown + " belongs to user " + std::to_string(status.st_uid) +
                    ", not to root or to the tool's owner";
         if (othersMayWrite && (path == folder || !(status.st_mode & S_ISVTX)))
@@ -71,6 +68,7 @@ int openWindowProgram(std::string &failure)
         folder + "/" KESTRUNE_WINDOW_PROGRAM,
         folder + "/../" KESTRUNE_INSTALLED_PROGRAM_DIR "/" KESTRUNE_WINDOW_PROGRAM,
     };
+    const UserNamespace here = currentUserNamespace();
     for (const std::string &path : candidates) {
         const int program = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
         if (program < 0 && errno == ENOENT)
@@ -81,11 +79,11 @@ int openWindowProgram(std::string &failure)
             reason = errno == ELOOP ? "is a symbolic link" : std::string("cannot be opened: ") + std::strerror(errno);
         else if (fstat(program, &status) != 0 || !S_ISREG(status.st_mode))
             reason = "is not a plain file";
-        else if (!trustedOwner(status.st_uid, executable.st_uid) || (status.st_mode & (S_IWGRP | S_IWOTH)))
+        else if (!trustedOwner(status.st_uid, executable.st_uid, here) || (status.st_mode & (S_IWGRP | S_IWOTH)))
             reason = "may have been changed by another user";
         if (reason.empty()) {
-            const std::string untrusted = untrustedFolder(folder, executable.st_uid);
-            const std::string untrustedProgramFolder = untrustedFolder(folderOf(path), executable.st_uid);
+            const std::string untrusted = untrustedFolder(folder, executable.st_uid, here);
+            const std::string untrustedProgramFolder = untrustedFolder(folderOf(path), executable.st_uid, here);
             reason = !untrusted.empty() ? untrusted : untrustedProgramFolder;
             if (!reason.empty()) {
                 failure = "the window program is not run, as " + reason;

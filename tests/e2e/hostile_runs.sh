@@ -555,11 +555,11 @@ for case in "cutShort|cut short after 20,000 bytes|head -c 20000 \"\$program\" >
   record "$name" "the window program is $what" "$(describe "$store")"
 done
 
-# expect_window_from_copy NAME: the copy of the tool in $alone shows its
-# window, and Escape cancels it.
+# expect_window_from_copy NAME [COMMAND...]: the copy of the tool in $alone,
+# run through COMMAND when given, shows its window, and Escape cancels it.
 expect_window_from_copy() {
   local pid window
-  PATH=$bin:$PATH timeout -k 1 20 "$alone/kestrune" >"$work/out" 2>"$work/err" </dev/null &
+  PATH=$bin:$PATH timeout -k 1 20 "${@:2}" "$alone/kestrune" >"$work/out" 2>"$work/err" </dev/null &
   pid=$!
   window=$(wait_window) && xdotool key Escape
   wait "$pid"; status=$?; out=$(cat "$work/out")
@@ -586,9 +586,21 @@ if second_user; then
   case $(cat "$work/err") in *"alone belongs to user 65534, not to root or to the tool's owner; using the terminal"*) ;;
     *) check othersQtConf stderr "…alone belongs to user 65534…; using the terminal" "$(cat "$work/err")" ;; esac
   record othersQtConf "the tool and its window program in nobody's folder, with nobody's \`qt.conf\`" "$(describe "$store")"
+
+  # Root of a user namespace that nobody made: root's folders above the copy
+  # show there as the overflow id, as the users outside it do.
+  fresh nobodysNamespace; alone=$rowdir/alone; mkdir -p "$alone"; cp "$kestrune" "$program" "$alone/"
+  chown -R nobody: "$rowdir"
+  if as_nobody unshare --map-root-user true 2>/dev/null; then
+    expect_window_from_copy nobodysNamespace setpriv --reuid=65534 --regid=65534 --clear-groups unshare --map-root-user
+    record nobodysNamespace "the tool and its window program nobody's, run as root of nobody's user namespace" "a window, cancelled"
+  else
+    skip_row nobodysNamespace "the tool run as root of another user's user namespace" "unshare --map-root-user was refused to nobody"
+  fi
 else
   skip_row usersBuild "the tool and its window program both another user's" "no second user in a user namespace"
   skip_row othersQtConf "nobody's folder around the tool, with a qt.conf" "no second user in a user namespace"
+  skip_row nobodysNamespace "the tool run as root of another user's user namespace" "no second user in a user namespace"
 fi
 
 # Without libxcb, the window program cannot start.

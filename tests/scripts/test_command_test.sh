@@ -38,6 +38,7 @@ failedThenPassed|build=exit 3;tests=true|1 passed, 1 failed|1
 skippedCounted|build=true;coverage=skip:optional|1 passed, 0 failed, 1 skipped|0
 allFailed|build=false;tests=false|0 passed, 2 failed|1
 failedAndSkipped|build=false;tests=skip:the build failed;fuzz=true|1 passed, 1 failed, 1 skipped|1
+skippedByItsStatus|bench=exit 77;build=true|1 passed, 0 failed, 1 skipped|0
 TABLE
 
 # A stage after a failed one still runs, from the top of the clone, and the
@@ -46,6 +47,10 @@ run_stages 'build=exit 3' 'later=touch ran-from-the-top'
 check laterStage "ran after the failure" yes "$([ -e "$work/clone/ran-from-the-top" ] && echo yes)"
 check laterStage "rerun line" yes \
   "$(grep -q '^build  *failed .*rerun: exit 3; output: build/logs/build.log$' <<<"$out" && echo yes)"
+
+# A stage that could not run here says why on its summary line.
+run_stages 'bench=echo SKIP: no user namespace; echo SKIP: refused here; exit 77'
+check skippedStage "summary line" yes "$(grep -q '^bench  *skipped .*  refused here$' <<<"$out" && echo yes)"
 
 # The report drops what only says that all is well and keeps the rest; the
 # log keeps everything. kept (yes or no) | line

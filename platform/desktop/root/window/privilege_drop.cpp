@@ -1,9 +1,9 @@
 #include "privilege_drop.h"
 
+#include "supplementary_groups.h"
 #include "window_protocol.h"
 
 #include <fcntl.h>
-#include <grp.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <unistd.h>
@@ -27,7 +27,7 @@ namespace {
 void becomeUser(const WindowUser &user)
 {
     if (geteuid() == 0) {
-        if (setgroups(user.groups.size(), user.groups.data()) != 0)
+        if (!setSupplementaryGroups(user.groups))
             fail("setgroups");
         if (setresgid(user.gid, user.gid, user.gid) != 0)
             fail("setresgid");
