@@ -1,4 +1,5 @@
 #include "service_name_store.h"
+#include "store_location.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -65,7 +66,7 @@ TEST_F(ServiceNameStore, keepsTheNameAndOneNewlineInFoldersOnlyItsUserMayEnter)
     for (const mode_t mask : {0000, 0077, 0277, 0777}) {
         umask(mask);
         QDir(home.path() + "/config/kestrune").removeRecursively();
-        EXPECT_EQ(serviceNamePath(), storedFile());
+        EXPECT_EQ(storeLocation().path, storedFile());
         EXPECT_EQ(storeServiceName("中国移动"), "") << "umask " << std::oct << mask;
         EXPECT_EQ(modeOf(at("config/kestrune")), 0700u) << "umask " << std::oct << mask;
         unsetenv("XDG_CONFIG_HOME");
@@ -117,6 +118,7 @@ TEST_F(ServiceNameStore, findsTheHomeOnlyFromAnAbsolutePath)
         {"relative", nullptr, passwordHome + "/.config/kestrune/service-name"},
         {"", nullptr, passwordHome + "/.config/kestrune/service-name"},
         {"relative", "/config", "/config/kestrune/service-name"},
+        {nullptr, "/", "/kestrune/service-name"},
     };
     for (const auto &row : rows) {
         if (row.home)
@@ -125,7 +127,7 @@ TEST_F(ServiceNameStore, findsTheHomeOnlyFromAnAbsolutePath)
             setenv("XDG_CONFIG_HOME", row.configHome, 1);
         else
             unsetenv("XDG_CONFIG_HOME");
-        EXPECT_EQ(serviceNamePath(), row.path)
+        EXPECT_EQ(storeLocation().path, row.path)
             << "HOME=" << (row.home ? row.home : "(unchanged)")
             << " XDG_CONFIG_HOME=" << (row.configHome ? row.configHome : "(unset)");
     }
@@ -162,6 +164,7 @@ TEST_P(StoreRefuses, andChangesNothing)
     const QByteArray outside = contentsOf(top + "/outside/file");
 
     const std::string failure = storeServiceName("Abc");
+    EXPECT_EQ(failure.rfind("cannot store the service name in " + storeLocation().path + ": ", 0), 0u) << failure;
     EXPECT_NE(failure.find(refusal.reason), std::string::npos) << failure;
     EXPECT_EQ(everythingIn(home.path()), before);
     EXPECT_EQ(contentsOf(top + "/outside/file"), outside);
@@ -262,7 +265,7 @@ TEST_F(ServiceNameStore, takesAPathUpToTheLongestThatCanBeOpened)
             configHome += 'b';
         setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
         ASSERT_TRUE(QDir().mkpath(QString::fromStdString(configHome)));
-        ASSERT_EQ(serviceNamePath().size(), length);
+        ASSERT_EQ(storeLocation().path.size(), length);
         const std::string failure = storeServiceName("Abc");
         if (length < PATH_MAX) {
             EXPECT_EQ(failure, "");
