@@ -12,11 +12,12 @@ struct FileInFolder {
     const char *name;
 };
 
-// Replaces `file` with one holding `bytes`: written in full beside it,
-// flushed, renamed over it in one step, and then the folder flushed. The new
-// file never has more rights than a new file of this user (0666 less the
-// umask); one that replaces an ordinary file of root's or the running user's
-// keeps no more than that file's. Returns the reason when it failed, else an
-// empty string; a failure before the rename leaves the old file as it was
-// and nothing beside it.
+// Replaces `file` with one holding `bytes`: written in full and flushed
+// before it has a name where the file system allows (else beside it under a
+// temporary name), renamed over it in one step, and then the folder flushed.
+// The new file never has more rights than a new file of this user (0666 less
+// the umask); one that replaces an ordinary file of root's or the running
+// user's keeps no more than that file's. Returns the reason when it failed,
+// else an empty string; a failure before the rename leaves the old file as
+// it was and nothing beside it.
 std::string replaceFile(const FileInFolder &file, const std::string &bytes);

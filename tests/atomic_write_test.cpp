@@ -1,0 +1,188 @@
+#include "atomic_write.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdarg>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/inotify.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+// The test program is linked with --wrap=openat and --wrap=linkat: the
+// store's calls come here first. A file without a name (O_TMPFILE) is
+// refused with unnamedFileRefusal when it is not 0, as a file system or
+// kernel without them refuses it; linking a descriptor itself is refused as
+// older kernels refuse it to a process without CAP_DAC_READ_SEARCH.
+namespace {
+int unnamedFileRefusal = 0;
+bool descriptorLinkRefused = false;
+}
+
+extern "C" int __real_linkat(int fromFolder, const char *from, int toFolder, const char *to, int flags);
+
+extern "C" int __wrap_linkat(int fromFolder, const char *from, int toFolder, const char *to, int flags)
+{
+    if ((flags & AT_EMPTY_PATH) != 0 && descriptorLinkRefused) {
+        errno = ENOENT;
+        return -1;
+    }
+    return __real_linkat(fromFolder, from, toFolder, to, flags);
+}
+
+extern "C" int __real_openat(int folder, const char *path, int flags, ...);
+
+extern "C" int __wrap_openat(int folder, const char *path, int flags, ...)
+{
+    mode_t mode = 0;
+    if ((flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE) {
+        va_list arguments;
+        va_start(arguments, flags);
+        mode = va_arg(arguments, mode_t);
+        va_end(arguments);
+    }
+    if ((flags & O_TMPFILE) == O_TMPFILE && unnamedFileRefusal != 0) {
+        errno = unnamedFileRefusal;
+        return -1;
+    }
+    return __real_openat(folder, path, flags, mode);
+}
+
+namespace {
+
+class AtomicWrite : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(folder.isValid());
+        descriptor = open(qPrintable(folder.path()), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ASSERT_GE(descriptor, 0);
+        savedMask = umask(022);
+        writeOld();
+    }
+    void TearDown() override
+    {
+        close(descriptor);
+        umask(savedMask);
+        unnamedFileRefusal = 0;
+        descriptorLinkRefused = false;
+    }
+
+    void writeOld()
+    {
+        QFile old(folder.path() + "/service-name");
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        old.write("Old\n");
+        old.close();
+        ASSERT_EQ(chmod(qPrintable(old.fileName()), 0600), 0);
+    }
+    std::string replace(const std::string &bytes)
+    {
+        return replaceFile({descriptor, folder.path().toStdString(), "service-name"}, bytes);
+    }
+    QByteArray contents() const
+    {
+        QFile file(folder.path() + "/service-name");
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+    mode_t mode() const
+    {
+        struct stat status;
+        return lstat(qPrintable(folder.path() + "/service-name"), &status) == 0 ? status.st_mode & 07777 : 0;
+    }
+    QStringList names() const
+    {
+        return QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    }
+
+    QTemporaryDir folder;
+    int descriptor = -1;
+    mode_t savedMask = 022;
+};
+
+// How the new file is made depends on the file system and the kernel; where
+// files without a name cannot be made, a named temporary file does, and any
+// other refusal is the store's failure.
+TEST_F(AtomicWrite, replacesTheOldFileWhereverItCanMakeANewOne)
+{
+    const std::string folderPath = folder.path().toStdString();
+    const struct {
+        const char *name;
+        int refusal;
+        bool descriptorLinkRefused;
+        std::string failure;
+    } rows[] = {
+        {"unnamedFile", 0, false, ""},
+        {"unnamedFileLinkedThroughProc", 0, true, ""},
+        {"fileSystemWithoutThem", EOPNOTSUPP, false, ""},
+        {"kernelWithoutThem", EISDIR, false, ""},
+        {"flagRefused", EINVAL, false, ""},
+        {"noFileAllowed", EACCES, false, "cannot create a file in " + folderPath + ": " + std::strerror(EACCES)},
+    };
+    for (const auto &row : rows) {
+        writeOld();
+        unnamedFileRefusal = row.refusal;
+        descriptorLinkRefused = row.descriptorLinkRefused;
+        EXPECT_EQ(replace("Abc\n"), row.failure) << row.name;
+        EXPECT_EQ(contents(), row.failure.empty() ? "Abc\n" : "Old\n") << row.name;
+        EXPECT_EQ(mode(), 0600u) << row.name;
+        EXPECT_EQ(names(), QStringList{"service-name"}) << row.name;
+    }
+}
+
+// A write refused half way (here by a file size limit of 0): the old file
+// stays, and nothing is left beside it, whichever way the new one was made.
+TEST_F(AtomicWrite, leavesTheOldFileAloneWhenTheNewOneCannotBeWritten)
+{
+    const std::string temporaryPath = folder.path().toStdString() + "/service-name.";
+    for (const int refusal : {0, EOPNOTSUPP}) {
+        unnamedFileRefusal = refusal;
+        rlimit saved;
+        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        const rlimit none{0, saved.rlim_max};
+        const auto defaultAction = std::signal(SIGXFSZ, SIG_IGN);
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &none), 0);
+        const std::string failure = replace("Abc\n");
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, defaultAction);
+
+        EXPECT_EQ(failure.rfind("cannot write " + temporaryPath, 0), 0u) << failure;
+        EXPECT_NE(failure.find(std::strerror(EFBIG)), std::string::npos) << failure;
+        EXPECT_EQ(contents(), "Old\n") << "refusal " << refusal;
+        EXPECT_EQ(names(), QStringList{"service-name"}) << "refusal " << refusal;
+    }
+}
+
+// No name in the folder is ever written to: the new file is written and
+// flushed before it has one, so that a run killed meanwhile leaves nothing.
+TEST_F(AtomicWrite, namesTheNewFileOnlyOnceItIsWhole)
+{
+    const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(inotify_add_watch(watch, qPrintable(folder.path()), IN_CREATE | IN_MOVED_TO | IN_MODIFY), 0);
+    ASSERT_EQ(replace("Abc\n"), "");
+
+    QStringList named, written;
+    alignas(inotify_event) char events[4096];
+    const ssize_t size = read(watch, events, sizeof events);
+    close(watch);
+    for (ssize_t at = 0; at < size;) {
+        const auto *event = reinterpret_cast<const inotify_event *>(events + at);
+        const QString name = event->len ? QString::fromUtf8(event->name) : QString();
+        (event->mask & IN_MODIFY ? written : named) << name;
+        at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+    }
+    EXPECT_FALSE(written.isEmpty());
+    for (const QString &name : written)
+        EXPECT_FALSE(named.contains(name)) << qPrintable(name) << " was written while it had a name";
+    EXPECT_EQ(contents(), "Abc\n");
+}
+
+}  // namespace
