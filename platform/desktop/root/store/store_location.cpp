@@ -31,10 +31,8 @@ std::string homeFolder()
 
 StoreLocation below(const std::string &existing, const std::string &creatable)
 {
-    StoreLocation location{existing, creatable, "", "", ""};
-    location.folderPath = (existing == "/" ? "" : existing) + "/" + creatable;
-    location.path = location.folderPath + "/" + storedFileName;
-    return location;
+    const std::string folderPath = (existing == "/" ? "" : existing) + "/" + creatable;
+    return {existing, creatable, folderPath, folderPath + "/" + storedFileName, ""};
 }
 
 }  // namespace
