@@ -21,9 +21,11 @@
 // refused with unnamedFileRefusal when it is not 0, as a file system or
 // kernel without them refuses it; linking a descriptor itself is refused as
 // older kernels refuse it to a process without CAP_DAC_READ_SEARCH.
+// The mode of the last file made is kept in createdMode.
 namespace {
 int unnamedFileRefusal = 0;
 bool descriptorLinkRefused = false;
+mode_t createdMode = 0;
 }
 
 extern "C" int __real_linkat(int fromFolder, const char *from, int toFolder, const char *to, int flags);
@@ -47,6 +49,7 @@ extern "C" int __wrap_openat(int folder, const char *path, int flags, ...)
         va_start(arguments, flags);
         mode = va_arg(arguments, mode_t);
         va_end(arguments);
+        createdMode = mode;
     }
     if ((flags & O_TMPFILE) == O_TMPFILE && unnamedFileRefusal != 0) {
         errno = unnamedFileRefusal;
@@ -109,7 +112,8 @@ protected:
 
 // How the new file is made depends on the file system and the kernel; where
 // files without a name cannot be made, a named temporary file does, and any
-// other refusal is the store's failure.
+// other refusal is the store's failure. Either is made for its owner alone,
+// so that nobody else can open it before its permissions are set.
 TEST_F(AtomicWrite, replacesTheOldFileWhereverItCanMakeANewOne)
 {
     const std::string folderPath = folder.path().toStdString();
@@ -130,7 +134,9 @@ TEST_F(AtomicWrite, replacesTheOldFileWhereverItCanMakeANewOne)
         writeOld();
         unnamedFileRefusal = row.refusal;
         descriptorLinkRefused = row.descriptorLinkRefused;
+        createdMode = 0777;
         EXPECT_EQ(replace("Abc\n"), row.failure) << row.name;
+        EXPECT_EQ(createdMode & 077, 0u) << row.name;
         EXPECT_EQ(contents(), row.failure.empty() ? "Abc\n" : "Old\n") << row.name;
         EXPECT_EQ(mode(), 0600u) << row.name;
         EXPECT_EQ(names(), QStringList{"service-name"}) << row.name;

@@ -195,7 +195,7 @@ fresh noHome; unset XDG_CONFIG_HOME; export HOME=relative
 awk -F: -v OFS=: '$3 == 0 { $6 = "relative" } 1' /etc/passwd >"$work/passwd.new"
 cat "$work/passwd.new" >"$work/passwd"  # the same file, still mounted
 around=(in_folder "$rowdir"); tool 'Abc\nn\n'
-expect_refused noHome "no home folder: HOME is not an absolute path, and the password database names none"
+expect_refused noHome "~/.config/kestrune/service-name: no home folder: HOME is not an absolute path, and the password database names none"
 check noHome "nothing made" config "$(ls -A "$rowdir")"
 record noHome "HOME=relative, and root's home in the password database relative too" "nothing"
 umount /etc/passwd
@@ -439,14 +439,20 @@ for case in "storedFifo|a FIFO|mkfifo \"\$store\"" \
             "storedDevZero|a link to /dev/zero|ln -s /dev/zero \"\$store\"" \
             "storedSecretLink|a link to root's secret|ln -s \"\$secret\" \"\$store\"" \
             "storedSecondName|a second name of root's secret|ln \"\$secret\" \"\$store\"" \
-            "storedOversized|a file of 4 KiB|head -c 4096 /dev/urandom >\"\$store\""; do
+            "storedOversized|a file of 4 KiB|head -c 4096 /dev/urandom >\"\$store\"" \
+            "storedOthersFile|a name in a file of nobody's, in a folder open to all|chmod 1777 \"\${store%/*}\" && echo Theirs | as_nobody tee \"\$store\" >/dev/null"; do
   IFS='|' read -r name what plant <<<"$case"
+  was=" (was: hangs, fills memory, or shows the secret)"
+  if [[ $plant == *as_nobody* ]]; then
+    was=
+    second_user || { skip_row "$name" "planted by another user" "no second user in a user namespace"; continue; }
+  fi
   fresh "$name"; mkdir -p "${store%/*}"; eval "$plant"
   drive '2>"$work/err"' window key:Return
   check "$name" "exit status" 255 "$status"
   check "$name" stdout "empty input" "$out"
   check "$name" secret "root's secret" "$(cat "$secret")"
-  record "$name" "\`service-name\` is $what, read to fill the entry (was: hangs, fills memory, or shows the secret)" \
+  record "$name" "\`service-name\` is $what, read to fill the entry$was" \
     "the entry empty; \`service-name\` still $(describe "$store")"
 done
 
