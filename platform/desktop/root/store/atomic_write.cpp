@@ -89,8 +89,10 @@ bool linkAs(int unnamed, const FileInFolder &file, const std::string &name)
 {
     if (linkat(unnamed, "", file.folder, name.c_str(), AT_EMPTY_PATH) == 0)
         return true;
+    if (errno != ENOENT)
+        return false;
     const std::string self = "/proc/self/fd/" + std::to_string(unnamed);
-    return errno == ENOENT && linkat(AT_FDCWD, self.c_str(), file.folder, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
+    return linkat(AT_FDCWD, self.c_str(), file.folder, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
 }
 
 // Links `unnamed` as `temporary`, or under another fresh name while the one
@@ -150,8 +152,9 @@ std::string closeAndRenameOver(const FileInFolder &file, Descriptor written, con
 // without a name with its last descriptor. Only once it is whole and on disk
 // does it get a temporary name, to be renamed over the old file at once: no
 // call puts a file without a name in the place of a name, and a link cannot
-// replace one, so the temporary name is needed; it lives only for the close
-// and the rename.
+// replace one, so a temporary name is needed; it lives only for the close
+// and the rename. The link needs the descriptor open, so the close comes
+// between them: before the rename, a failed close still keeps the old file.
 std::string replaceThroughUnnamedFile(const FileInFolder &file, Descriptor unnamed, const std::string &bytes)
 {
     std::string temporary = temporaryName(file);
