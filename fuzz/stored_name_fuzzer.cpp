@@ -2,7 +2,7 @@
 // entry: whatever bytes the stored-name file holds, the reader reads no more
 // than a name and its newline, never past its buffer (AddressSanitizer
 // watches its reads), and hands back exactly the name or nothing.
-#include "service_name_store.h"
+#include "stored_name_reader.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,4 +1,5 @@
 #include "service_name_store.h"
+#include "store_location.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -65,7 +66,7 @@ TEST_F(ServiceNameStore, keepsTheNameAndOneNewlineInFoldersOnlyItsUserMayEnter)
     for (const mode_t mask : {0000, 0077, 0277, 0777}) {
         umask(mask);
         QDir(home.path() + "/config/kestrune").removeRecursively();
-        EXPECT_EQ(serviceNamePath(), storedFile());
+        EXPECT_EQ(storeLocation().path, storedFile());
         EXPECT_EQ(storeServiceName("中国移动"), "") << "umask " << std::oct << mask;
         EXPECT_EQ(modeOf(at("config/kestrune")), 0700u) << "umask " << std::oct << mask;
         unsetenv("XDG_CONFIG_HOME");
@@ -117,6 +118,7 @@ TEST_F(ServiceNameStore, findsTheHomeOnlyFromAnAbsolutePath)
         {"relative", nullptr, passwordHome + "/.config/kestrune/service-name"},
         {"", nullptr, passwordHome + "/.config/kestrune/service-name"},
         {"relative", "/config", "/config/kestrune/service-name"},
+        {nullptr, "/", "/kestrune/service-name"},
     };
     for (const auto &row : rows) {
         if (row.home)
@@ -125,7 +127,7 @@ TEST_F(ServiceNameStore, findsTheHomeOnlyFromAnAbsolutePath)
             setenv("XDG_CONFIG_HOME", row.configHome, 1);
         else
             unsetenv("XDG_CONFIG_HOME");
-        EXPECT_EQ(serviceNamePath(), row.path)
+        EXPECT_EQ(storeLocation().path, row.path)
             << "HOME=" << (row.home ? row.home : "(unchanged)")
             << " XDG_CONFIG_HOME=" << (row.configHome ? row.configHome : "(unset)");
     }
@@ -136,7 +138,7 @@ TEST_F(ServiceNameStore, findsTheHomeOnlyFromAnAbsolutePath)
 struct Refusal {
     const char *name;
     std::function<void(const std::string &top)> plant;
-    std::string reason;  // part of what the store says
+    std::string reason;  // part of what the store says; <top> is the row's folder
 };
 
 // Every path below `folder`, links not followed.
@@ -161,8 +163,13 @@ TEST_P(StoreRefuses, andChangesNothing)
     const QStringList before = everythingIn(home.path());
     const QByteArray outside = contentsOf(top + "/outside/file");
 
+    std::string reason = refusal.reason;
+    if (const size_t at = reason.find("<top>"); at != std::string::npos)
+        reason.replace(at, 5, top);
+
     const std::string failure = storeServiceName("Abc");
-    EXPECT_NE(failure.find(refusal.reason), std::string::npos) << failure;
+    EXPECT_EQ(failure.rfind("cannot store the service name in " + storeLocation().path + ": ", 0), 0u) << failure;
+    EXPECT_NE(failure.find(reason), std::string::npos) << failure;
     EXPECT_EQ(everythingIn(home.path()), before);
     EXPECT_EQ(contentsOf(top + "/outside/file"), outside);
     EXPECT_EQ(storedServiceName(), std::nullopt);
@@ -201,7 +208,7 @@ INSTANTIATE_TEST_SUITE_P(
                 [](const std::string &top) {
                     ASSERT_TRUE(QDir().mkpath(QString::fromStdString(top + "/config/kestrune/service-name")));
                 },
-                "cannot replace"},
+                "cannot replace <top>/config/kestrune/service-name: Is a directory"},
         Refusal{"missingHome",
                 [](const std::string &top) {
                     unsetenv("XDG_CONFIG_HOME");
@@ -213,6 +220,11 @@ INSTANTIATE_TEST_SUITE_P(
                     setenv("XDG_CONFIG_HOME", (top + "/nonexistent/.config").c_str(), 1);
                 },
                 "/nonexistent does not exist"},
+        Refusal{"nameTooLong",
+                [](const std::string &top) {
+                    setenv("XDG_CONFIG_HOME", (top + "/" + std::string(NAME_MAX + 1, 'a')).c_str(), 1);
+                },
+                "cannot open the folder <top>/" + std::string(NAME_MAX + 1, 'a') + ": File name too long"},
         Refusal{"pathTooLong",
                 [](const std::string &top) {
                     std::string deep = top;
@@ -262,7 +274,7 @@ TEST_F(ServiceNameStore, takesAPathUpToTheLongestThatCanBeOpened)
             configHome += 'b';
         setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
         ASSERT_TRUE(QDir().mkpath(QString::fromStdString(configHome)));
-        ASSERT_EQ(serviceNamePath().size(), length);
+        ASSERT_EQ(storeLocation().path.size(), length);
         const std::string failure = storeServiceName("Abc");
         if (length < PATH_MAX) {
             EXPECT_EQ(failure, "");

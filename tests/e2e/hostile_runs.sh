@@ -196,7 +196,7 @@ fresh noHome; unset XDG_CONFIG_HOME; export HOME=relative
 awk -F: -v OFS=: '$3 == 0 { $6 = "relative" } 1' /etc/passwd >"$work/passwd.new"
 cat "$work/passwd.new" >"$work/passwd"  # the same file, still mounted
 around=(in_folder "$rowdir"); tool 'Abc\nn\n'
-expect_refused noHome "no home folder: HOME is not an absolute path, and the password database names none"
+expect_refused noHome "~/.config/kestrune/service-name: no home folder: HOME is not an absolute path, and the password database names none"
 check noHome "nothing made" config "$(ls -A "$rowdir")"
 record noHome "HOME=relative, and root's home in the password database relative too" "nothing"
 umount /etc/passwd
@@ -237,13 +237,16 @@ record overlongConfigHome "\`XDG_CONFIG_HOME\` 6,000 bytes long" "nothing"
 
 # --- The stored name: durability and failures --------------------------------
 fresh durable
-printf 'Abc\nn\n' | timeout -k 1 20 "${strace[@]}" -f -y -qq -e trace=fsync,rename,renameat,renameat2 -o "$work/trace" \
+printf 'Abc\nn\n' | timeout -k 1 20 "${strace[@]}" -f -y -qq -e trace=fsync,linkat,rename,renameat,renameat2 -o "$work/trace" \
   "$kestrune" >"$work/out" 2>"$work/err"
 status=$?; out=$(cat "$work/out")
-steps=$(sed -E 's/^[0-9]+ +//; s/\(([0-9]+<)?([^,>)]*)>?.*/ \2/' "$work/trace" | sed "s|$XDG_CONFIG_HOME/||g; s|service-name\.[A-Za-z0-9]*|service-name.XXXXXX|")
-check durable "flushes" "$(printf 'fsync kestrune/service-name.XXXXXX\nrenameat kestrune\nfsync kestrune')" "$steps"
+# A file without a name shows as #inode; how it gets its name varies (the
+# descriptor itself, or its name in /proc).
+steps=$(sed -E 's/^[0-9]+ +//; s/\(([0-9]+<)?([^,>)]*)>?.*/ \2/; s/^linkat .*/linkat/; s/#[0-9]+$/(no name)/' "$work/trace" |
+  sed "s|$XDG_CONFIG_HOME/||g")
+check durable "flushes" "$(printf 'fsync kestrune/(no name)\nlinkat\nrenameat kestrune\nfsync kestrune')" "$steps"
 record durable "a power cut right after the run" \
-  "$(describe "$store"): the new file flushed, renamed over the old one, then the folder flushed"
+  "$(describe "$store"): the new file flushed before it had a name, named and renamed over the old one, then the folder flushed"
 
 # A failure to store leaves the old name and no temporary file.
 expect_kept() {
@@ -283,7 +286,7 @@ done
 withOldName closeFails
 printf 'Abc\nn\n' | timeout -k 1 20 "${strace[@]}" -f -y -qq -e trace=close -o "$work/closes" "$kestrune" >/dev/null 2>&1
 echo Old >"$store"
-when=$(awk '/close\(/ { n++ } /close\([0-9]+<[^>]*service-name\./ { print n; exit }' "$work/closes")
+when=$(awk '/close\(/ { n++ } /close\([0-9]+<[^>]*kestrune\/#[0-9]+>\(deleted\)/ { print n; exit }' "$work/closes")
 printf 'Abc\nn\n' | timeout -k 1 20 "${strace[@]}" -f -qq -o /dev/null -e trace=close -e inject=close:error=EIO:when=$when \
   "$kestrune" >"$work/out" 2>"$work/err"
 status=$?; out=$(cat "$work/out")
@@ -437,14 +440,20 @@ for case in "storedFifo|a FIFO|mkfifo \"\$store\"" \
             "storedDevZero|a link to /dev/zero|ln -s /dev/zero \"\$store\"" \
             "storedSecretLink|a link to root's secret|ln -s \"\$secret\" \"\$store\"" \
             "storedSecondName|a second name of root's secret|ln \"\$secret\" \"\$store\"" \
-            "storedOversized|a file of 4 KiB|head -c 4096 /dev/urandom >\"\$store\""; do
+            "storedOversized|a file of 4 KiB|head -c 4096 /dev/urandom >\"\$store\"" \
+            "storedOthersFile|a name in a file of nobody's, in a folder open to all|chmod 1777 \"\${store%/*}\" && echo Theirs | as_nobody tee \"\$store\" >/dev/null"; do
   IFS='|' read -r name what plant <<<"$case"
+  was=" (was: hangs, fills memory, or shows the secret)"
+  if [[ $plant == *as_nobody* ]]; then
+    was=
+    second_user || { skip_row "$name" "planted by another user" "no second user in a user namespace"; continue; }
+  fi
   fresh "$name"; mkdir -p "${store%/*}"; eval "$plant"
   drive '2>"$work/err"' window key:Return
   check "$name" "exit status" 255 "$status"
   check "$name" stdout "empty input" "$out"
   check "$name" secret "root's secret" "$(cat "$secret")"
-  record "$name" "\`service-name\` is $what, read to fill the entry (was: hangs, fills memory, or shows the secret)" \
+  record "$name" "\`service-name\` is $what, read to fill the entry$was" \
     "the entry empty; \`service-name\` still $(describe "$store")"
 done
 

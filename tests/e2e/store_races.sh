@@ -123,8 +123,9 @@ for run in $(seq "$killedRuns"); do
   else
     fail "killed run $run: stored $(printf '%q' "$after")"
   fi
-  # A kill before the written file is renamed into place leaves it behind;
-  # it never replaces the name.
+  # The new file is written and flushed before it has a name; a kill
+  # between its naming and its rename leaves it behind. It never replaces
+  # the name.
   for temporary in "$store".*; do
     [ -e "$temporary" ] || continue
     leftTemporary=$((leftTemporary + 1))

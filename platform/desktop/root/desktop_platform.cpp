@@ -17,7 +17,7 @@ void DesktopPlatform::setServiceName(const char *name)
     // goes to the person at the terminal.
     const std::string failure = storeServiceName(name);
     if (!failure.empty())
-        printDiagnostic("cannot store the service name in " + serviceNamePath() + ": " + failure);
+        printDiagnostic(failure);
 }
 
 int DesktopPlatform::runShellCommand(const char *command)
