@@ -98,7 +98,8 @@ protected:
 
     std::string replace(const std::string &bytes)
     {
-        return replaceFile({descriptor, folder.path().toStdString(), "service-name"}, bytes);
+        return replaceFile({descriptor, folder.path().toStdString(), "service-name"}, bytes,
+                           trustRule(getuid(), "the user", OthersWriting::ignored));
     }
     QByteArray contents() const
     {

@@ -6,6 +6,7 @@ namespace {
 
 constexpr uid_t user = 1000;
 constexpr uid_t another = 4242;
+constexpr uid_t overflow = 65534;
 
 struct stat statusOf(uid_t owner, mode_t mode)
 {
@@ -20,6 +21,8 @@ struct stat statusOf(uid_t owner, mode_t mode)
 TEST(TrustedPath, trustsRootAndOneUserAndSaysWhyNotAnyoneElse)
 {
     const std::string otherOwner = "/p belongs to user 4242, not to root or to the tool's owner";
+    const std::string overflowOwner = "/p belongs to user 65534, not to root or to the tool's owner";
+    const std::string userNamespace = "0 1000 1\n";
     const std::string othersWrite = "/p may be written by other users";
     const struct {
         const char *name;
@@ -27,6 +30,7 @@ TEST(TrustedPath, trustsRootAndOneUserAndSaysWhyNotAnyoneElse)
         mode_t mode;
         OthersWriting othersWriting;
         std::string reason;
+        std::string uidMap = "0 0 4294967295\n";  // the initial namespace
     } rows[] = {
         {"root", 0, 0755, OthersWriting::refused, ""},
         {"theUser", user, 0700, OthersWriting::refused, ""},
@@ -39,9 +43,11 @@ TEST(TrustedPath, trustsRootAndOneUserAndSaysWhyNotAnyoneElse)
         {"stickyAllowed", 0, 01777, OthersWriting::refusedUnlessSticky, ""},
         {"notStickyAbove", 0, 0777, OthersWriting::refusedUnlessSticky, othersWrite},
         {"stickyOnlyWritableByOwner", user, 01755, OthersWriting::refused, ""},
+        {"overflowIdOfTheRealRoot", overflow, 0755, OthersWriting::refused, overflowOwner},
+        {"outsidersInAUserNamespace", overflow, 0755, OthersWriting::refused, "", userNamespace},
     };
     for (const auto &row : rows) {
-        const TrustRule rule{user, "the tool's owner", row.othersWriting};
+        const TrustRule rule{user, "the tool's owner", row.othersWriting, {row.uidMap, overflow}};
         EXPECT_EQ(untrustedReason(statusOf(row.owner, row.mode), "/p", rule), row.reason) << row.name;
     }
 }

@@ -1,7 +1,7 @@
 #include "atomic_write.h"
 
 #include "descriptor.h"
-#include "trusted_path.h"
+#include "write_all.h"
 
 #include <cerrno>
 #include <cstring>
@@ -18,29 +18,17 @@ std::string systemError(const std::string &what)
     return what + ": " + std::strerror(errno);
 }
 
-bool writeAll(int descriptor, const std::string &bytes)
-{
-    for (size_t written = 0; written < bytes.size();) {
-        const ssize_t count = write(descriptor, bytes.data() + written, bytes.size() - written);
-        if (count < 0 && errno != EINTR)
-            return false;
-        if (count > 0)
-            written += static_cast<size_t>(count);
-    }
-    return true;
-}
-
 // What any new file of this user gets. A replaced file of ours keeps its
 // permissions, but never more than that: no bits of another user's file, and
 // no executable, set-id or sticky bits.
-mode_t permissionsFor(const FileInFolder &file)
+mode_t permissionsFor(const FileInFolder &file, const TrustRule &rule)
 {
     const mode_t mask = umask(0);
     umask(mask);
     const mode_t allowed = 0666 & ~mask;
     struct stat old;
     if (fstatat(file.folder, file.name, &old, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(old.st_mode) &&
-        ownedByRootOr(old, getuid()))
+        rule.trustsOwner(old))
         return old.st_mode & allowed;
     return allowed;
 }
@@ -110,7 +98,7 @@ bool linkUnderFreshName(int unnamed, const FileInFolder &file, std::string &temp
 // Gives the new file its permissions and contents, and puts it on disk.
 bool fill(int descriptor, mode_t permissions, const std::string &bytes)
 {
-    return fchmod(descriptor, permissions) == 0 && writeAll(descriptor, bytes) && fsync(descriptor) == 0;
+    return fchmod(descriptor, permissions) == 0 && writeAll(descriptor, bytes.data(), bytes.size()) && fsync(descriptor) == 0;
 }
 
 std::string cannotCreate(const FileInFolder &file)
@@ -155,38 +143,40 @@ std::string closeAndRenameOver(const FileInFolder &file, Descriptor written, con
 // replace one, so a temporary name is needed; it lives only for the close
 // and the rename. The link needs the descriptor open, so the close comes
 // between them: before the rename, a failed close still keeps the old file.
-std::string replaceThroughUnnamedFile(const FileInFolder &file, Descriptor unnamed, const std::string &bytes)
+std::string replaceThroughUnnamedFile(const FileInFolder &file, Descriptor unnamed, mode_t permissions,
+                                      const std::string &bytes)
 {
     std::string temporary = temporaryName(file);
-    if (!fill(unnamed.get(), permissionsFor(file), bytes) || !linkUnderFreshName(unnamed.get(), file, temporary))
+    if (!fill(unnamed.get(), permissions, bytes) || !linkUnderFreshName(unnamed.get(), file, temporary))
         return cannotWrite(file, temporary);
     return closeAndRenameOver(file, std::move(unnamed), temporary);
 }
 
 // Where files without a name cannot be made: written under a temporary name
 // from the start, which a run killed before the rename leaves behind.
-std::string replaceThroughNamedFile(const FileInFolder &file, const std::string &bytes)
+std::string replaceThroughNamedFile(const FileInFolder &file, mode_t permissions, const std::string &bytes)
 {
     std::string temporary;
     Descriptor written = createTemporary(file, temporary);
     if (!written)
         return cannotCreate(file);
-    if (!fill(written.get(), permissionsFor(file), bytes))
+    if (!fill(written.get(), permissions, bytes))
         return removeTemporary(file, temporary, cannotWrite(file, temporary));
     return closeAndRenameOver(file, std::move(written), temporary);
 }
 
 }  // namespace
 
-std::string replaceFile(const FileInFolder &file, const std::string &bytes)
+std::string replaceFile(const FileInFolder &file, const std::string &bytes, const TrustRule &rule)
 {
+    const mode_t permissions = permissionsFor(file, rule);
     Descriptor unnamed(openat(file.folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
     if (unnamed)
-        return replaceThroughUnnamedFile(file, std::move(unnamed), bytes);
+        return replaceThroughUnnamedFile(file, std::move(unnamed), permissions, bytes);
     // The file system has no files without a name (EOPNOTSUPP), or the
     // kernel does not know the flag and took the folder itself (EISDIR), or
     // refuses the combination (EINVAL).
     if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)
-        return replaceThroughNamedFile(file, bytes);
+        return replaceThroughNamedFile(file, permissions, bytes);
     return cannotCreate(file);
 }

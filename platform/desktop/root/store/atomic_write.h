@@ -2,6 +2,8 @@
 // new one, never a mix, and once done the new one survives a power cut.
 #pragma once
 
+#include "trusted_path.h"
+
 #include <string>
 
 // The file `name` in the folder open as `folder`, shown as `folderPath` in
@@ -16,8 +18,8 @@ struct FileInFolder {
 // before it has a name where the file system allows (else beside it under a
 // temporary name), renamed over it in one step, and then the folder flushed.
 // The new file never has more rights than a new file of this user (0666 less
-// the umask); one that replaces an ordinary file of root's or the running
-// user's keeps no more than that file's. Returns the reason when it failed,
+// the umask); one that replaces an ordinary file whose owner `rule`
+// trusts keeps no more than that file's. Returns the reason when it failed,
 // else an empty string; a failure before the rename leaves the old file as
 // it was and nothing beside it.
-std::string replaceFile(const FileInFolder &file, const std::string &bytes);
+std::string replaceFile(const FileInFolder &file, const std::string &bytes, const TrustRule &rule);

@@ -12,7 +12,7 @@ namespace {
 // Besides root, only the user running the tool may own the store's folders.
 TrustRule storeRule()
 {
-    return {getuid(), "the user running kestrune", OthersWriting::ignored};
+    return trustRule(getuid(), "the user running kestrune", OthersWriting::ignored);
 }
 
 std::string failedToStore(const StoreLocation &location, const std::string &reason)
@@ -28,10 +28,11 @@ std::string storeServiceName(const std::string &name)
     if (!location.failure.empty())
         return failedToStore(location, location.failure);
     std::string failure;
-    const Descriptor folder = openTrustedFolder(location.existing, location.creatable, true, storeRule(), failure);
+    const TrustRule rule = storeRule();
+    const Descriptor folder = openTrustedFolder(location.existing, location.creatable, true, rule, failure);
     if (!folder)
         return failedToStore(location, failure);
-    failure = replaceFile({folder.get(), location.folderPath, storedFileName}, name + '\n');
+    failure = replaceFile({folder.get(), location.folderPath, storedFileName}, name + '\n', rule);
     return failure.empty() ? "" : failedToStore(location, failure);
 }
 
@@ -41,7 +42,8 @@ std::optional<std::string> storedServiceName()
     if (!location.failure.empty())
         return std::nullopt;
     std::string failure;
-    const Descriptor folder = openTrustedFolder(location.existing, location.creatable, false, storeRule(), failure);
+    const TrustRule rule = storeRule();
+    const Descriptor folder = openTrustedFolder(location.existing, location.creatable, false, rule, failure);
     if (!folder)
         return std::nullopt;
     // Without blocking: a FIFO put in its place must not hang the tool.
@@ -49,5 +51,5 @@ std::optional<std::string> storedServiceName()
         openat(folder.get(), storedFileName, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (!file)
         return std::nullopt;
-    return readStoredName(file.get());
+    return readStoredName(file.get(), rule);
 }

@@ -6,14 +6,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-std::optional<std::string> readStoredName(int file)
+std::optional<std::string> readStoredName(int file, const TrustRule &rule)
 {
     // A device, a FIFO, another user's file or a second name of some other
     // file is not a stored name, whatever it holds.
     struct stat status;
     char bytes[storedNameLimit + 1];
     if (fstat(file, &status) != 0 || !S_ISREG(status.st_mode) || status.st_nlink != 1 ||
-        !ownedByRootOr(status, getuid()) || status.st_size > static_cast<off_t>(sizeof bytes))
+        !rule.trustsOwner(status) || status.st_size > static_cast<off_t>(sizeof bytes))
         return std::nullopt;
 
     size_t count = 0;

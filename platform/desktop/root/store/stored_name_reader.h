@@ -2,6 +2,8 @@
 // since whatever the file holds may have been put there by someone else.
 #pragma once
 
+#include "trusted_path.h"
+
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -11,6 +13,6 @@
 constexpr std::size_t storedNameLimit = 99;
 
 // The name without its newline, from a stored-name file open as `file`: a
-// plain file of root's or the running user's, with no second name, at most
+// plain file whose owner `rule` trusts, with no second name, at most
 // storedNameLimit bytes and its newline. Never reads more than that.
-std::optional<std::string> readStoredName(int file);
+std::optional<std::string> readStoredName(int file, const TrustRule &rule);

@@ -9,7 +9,7 @@
 // What the child starts from. `toolsEnds` are the tool's ends of the channel
 // and of the error pipe, which the child closes.
 struct WindowChild {
-    int program;  // the window program, open and checked (see window_program.h)
+    int program;  // the window program, open and checked (see program_lookup.h)
     int channel;  // the program's end of the socketpair
     int errors;   // the write end of the pipe that carries its standard error
     int toolsEnds[2];

@@ -2,7 +2,7 @@
 
 #include "escaped_text.h"
 #include "service_name_store.h"
-#include "window_program.h"
+#include "program_lookup.h"
 
 #include <unistd.h>
 

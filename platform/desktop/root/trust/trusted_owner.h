@@ -1,6 +1,7 @@
-// Whose files and folders the root process trusts to hold the window
-// program: root's, the tool's owner's, and, when the tool is root of a user
-// namespace of an unprivileged user, those of the users outside it.
+// Whose files and folders the root process trusts besides its own: root's,
+// one other user's (the tool's owner, for the window program; the running
+// user, for the store), and, when the tool is root of a user namespace of an
+// unprivileged user, those of the users outside it.
 #pragma once
 
 #include <sys/types.h>

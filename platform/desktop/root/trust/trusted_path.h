@@ -5,6 +5,7 @@
 #pragma once
 
 #include "descriptor.h"
+#include "trusted_owner.h"
 
 #include <string>
 #include <sys/stat.h>
@@ -25,13 +26,14 @@ struct TrustRule {
     uid_t user;          // the one user trusted besides root
     const char *named;   // how reasons name that user
     OthersWriting othersWriting;
+    UserNamespace here;  // where root's own files may show as the overflow id
+
+    // The owner rule, the same for every check (trusted_owner.h).
+    bool trustsOwner(const struct stat &status) const { return trustedOwner(status.st_uid, user, here); }
 };
 
-// The owner rule, once: root's, or the trusted user's.
-inline bool ownedByRootOr(const struct stat &status, uid_t user)
-{
-    return status.st_uid == 0 || status.st_uid == user;
-}
+// A rule for the namespace this process runs in.
+TrustRule trustRule(uid_t user, const char *named, OthersWriting othersWriting);
 
 // Why `path`, whose status is `status`, could be changed by someone `rule`
 // does not trust, or an empty string:

@@ -84,9 +84,14 @@ Descriptor makeFolderAt(int parent, const std::string &parentPath, const std::st
 
 }  // namespace
 
+TrustRule trustRule(uid_t user, const char *named, OthersWriting othersWriting)
+{
+    return {user, named, othersWriting, currentUserNamespace()};
+}
+
 std::string untrustedReason(const struct stat &status, const std::string &path, const TrustRule &rule)
 {
-    if (!ownedByRootOr(status, rule.user))
+    if (!rule.trustsOwner(status))
         return path + " belongs to user " + std::to_string(status.st_uid) + ", not to root or to " +
                rule.named;
     const bool othersMayWrite = (status.st_mode & (S_IWGRP | S_IWOTH)) != 0;

@@ -1,6 +1,6 @@
-#include "window_program.h"
+#include "program_lookup.h"
 
-#include "trusted_owner.h"
+#include "trusted_path.h"
 
 #include <fcntl.h>
 #include <limits.h>
@@ -25,22 +25,20 @@ std::string executableFolder()
 }
 
 // Why `folder` (absolute, without links) and the folders above it could be
-// changed by another user, or an empty string.
-std::string untrustedFolder(const std::string &folder, uid_t toolOwner, const UserNamespace &here)
+// changed by someone `rule` does not trust, or an empty string. The folder
+// itself must be written by nobody else; one above it may be, if sticky.
+std::string untrustedFolder(const std::string &folder, TrustRule rule)
 {
+    rule.othersWriting = OthersWriting::refused;
     for (std::string path = folder;; path.resize(path.rfind('/'))) {
         const std::string shown = path.empty() ? "/" : path;
         struct stat status;
         if (lstat(shown.c_str(), &status) != 0)
             return shown + " cannot be looked at: " + std::strerror(errno);
-        const bool othersMayWrite = (status.st_mode & (S_IWGRP | S_IWOTH)) != 0;
-        if (!trustedOwner(status.st_uid, toolOwner, here))
-            return shown + " belongs to user " + std::to_string(status.st_uid) +
-                   ", not to root or to the tool's owner";
-        if (othersMayWrite && (path == folder || !(status.st_mode & S_ISVTX)))
-            return shown + " may be written by other users";
-        if (path.empty())
-            return "";
+        std::string reason = untrustedReason(status, shown, rule);
+        if (!reason.empty() || path.empty())
+            return reason;
+        rule.othersWriting = OthersWriting::refusedUnlessSticky;
     }
 }
 
@@ -68,7 +66,7 @@ int openWindowProgram(std::string &failure)
         folder + "/" KESTRUNE_WINDOW_PROGRAM,
         folder + "/../" KESTRUNE_INSTALLED_PROGRAM_DIR "/" KESTRUNE_WINDOW_PROGRAM,
     };
-    const UserNamespace here = currentUserNamespace();
+    const TrustRule rule = trustRule(executable.st_uid, "the tool's owner", OthersWriting::refused);
     for (const std::string &path : candidates) {
         const int program = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
         if (program < 0 && errno == ENOENT)
@@ -79,11 +77,11 @@ int openWindowProgram(std::string &failure)
             reason = errno == ELOOP ? "is a symbolic link" : std::string("cannot be opened: ") + std::strerror(errno);
         else if (fstat(program, &status) != 0 || !S_ISREG(status.st_mode))
             reason = "is not a plain file";
-        else if (!trustedOwner(status.st_uid, executable.st_uid, here) || (status.st_mode & (S_IWGRP | S_IWOTH)))
+        else if (!untrustedReason(status, path, rule).empty())
             reason = "may have been changed by another user";
         if (reason.empty()) {
-            const std::string untrusted = untrustedFolder(folder, executable.st_uid, here);
-            const std::string untrustedProgramFolder = untrustedFolder(folderOf(path), executable.st_uid, here);
+            const std::string untrusted = untrustedFolder(folder, rule);
+            const std::string untrustedProgramFolder = untrustedFolder(folderOf(path), rule);
             reason = !untrusted.empty() ? untrusted : untrustedProgramFolder;
             if (!reason.empty()) {
                 failure = "the window program is not run, as " + reason;
