@@ -1,8 +1,8 @@
 #include "toolkit_environment.h"
 
 #include "button_icon_style.h"
+#include "user_files.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QString>
@@ -47,10 +47,7 @@ bool sessionBusReachable()
     const char *runtimeFolder = std::getenv("XDG_RUNTIME_DIR");
     if (!runtimeFolder)
         return false;
-    const std::string socket = std::string(runtimeFolder) + "/bus";
-    struct stat status;
-    return lstat(socket.c_str(), &status) == 0 && S_ISSOCK(status.st_mode) &&
-           status.st_uid == getuid();
+    return ownedSocket(std::string(runtimeFolder) + "/bus", getuid());
 }
 
 void prepareToolkitEnvironment()

@@ -1,8 +1,7 @@
 #include "window_environment.h"
 
 #include "environment_variable.h"
-
-#include <sys/stat.h>
+#include "user_files.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -11,20 +10,6 @@
 extern char **environ;
 
 namespace {
-
-// A folder of the user's alone, as the runtime folder must be.
-bool ownedPrivateFolder(const std::string &path, uid_t uid)
-{
-    struct stat status;
-    return !path.empty() && path[0] == '/' && lstat(path.c_str(), &status) == 0 &&
-           S_ISDIR(status.st_mode) && status.st_uid == uid && (status.st_mode & 077) == 0;
-}
-
-bool ownedSocket(const std::string &path, uid_t uid)
-{
-    struct stat status;
-    return lstat(path.c_str(), &status) == 0 && S_ISSOCK(status.st_mode) && status.st_uid == uid;
-}
 
 // What a window takes from the caller's environment: where to show itself,
 // in which language, with which input method and at which scale, and where

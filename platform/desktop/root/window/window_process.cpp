@@ -1,9 +1,9 @@
 #include "window_process.h"
 
 #include "privilege_drop.h"
+#include "runtime_folder.h"
 
 #include <fcntl.h>
-#include <ftw.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -34,21 +34,6 @@ bool namedIn(const std::vector<std::string> &variables, const std::string &name)
                        [&](const std::string &variable) { return variable.rfind(name + "=", 0) == 0; });
 }
 
-// A runtime folder for a window of root's alone: without one, the toolkit
-// would make its own in the temporary folder, where anyone may make it first.
-std::string privateRuntimeFolder()
-{
-    char folder[] = "/tmp/kestrune-runtime-XXXXXX";
-    if (!mkdtemp(folder) || chmod(folder, 0700) != 0)
-        return "";
-    return folder;
-}
-
-int removeEntry(const char *path, const struct stat *, int, FTW *)
-{
-    return remove(path);
-}
-
 }  // namespace
 
 WindowProcess::~WindowProcess()
@@ -73,7 +58,7 @@ bool WindowProcess::start(int program, const WindowUser &user, char **argv, std:
     // Made before the fork, so that the child only has to use them.
     std::vector<std::string> variables = windowEnvironment(user);
     if (user.uid == 0 && !namedIn(variables, "XDG_RUNTIME_DIR")) {
-        runtimeFolder = privateRuntimeFolder();
+        runtimeFolder = makeRuntimeFolder();
         if (!runtimeFolder.empty())
             variables.push_back("XDG_RUNTIME_DIR=" + runtimeFolder);
     }
@@ -216,6 +201,6 @@ void WindowProcess::stop()
     errors.passOn(true);
     // Only root's window wrote there, and it has ended.
     if (!runtimeFolder.empty())
-        nftw(runtimeFolder.c_str(), removeEntry, 8, FTW_DEPTH | FTW_PHYS);
+        removeRuntimeFolder(runtimeFolder);
     runtimeFolder.clear();
 }
