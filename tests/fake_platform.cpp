@@ -155,5 +155,5 @@ void FakePlatform::setServiceName(const char *name)
 int FakePlatform::runShellCommand(const char *command)
 {
     record("runShellCommand(" + quoted(command) + ") " + signalDispositions());
-    return 0;
+    return script.refreshStatus;
 }

@@ -18,6 +18,7 @@ struct FakeScript {
     int captureResult = 1;          // 0: the user cancelled
     std::string enteredText;        // UTF-8, as the toolkit hands it over
     int confirmationResult = 0;     // 1: yes
+    int refreshStatus = 0;          // what runShellCommand gives: 0, the command started
     bool toolkitTakesArguments = false;  // drops argv[1], as toolkits do with their own options
 };
 

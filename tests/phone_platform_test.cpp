@@ -203,27 +203,15 @@ INSTANTIATE_TEST_SUITE_P(
                         messageDialog(notice, 2, 1), {"~ZMessageDlg()", "~ZApplication()"}})},
         Outcome{"cancelled", {}, script(0, 0, "typed, then cancelled", 1), 0,
                 concat({start(0), captureUntilClosed("0"), tearDown})},
-        Outcome{"empty", {}, script(0, 1, "", 1), -1,
-                concat({start(0), captureUntilClosed("0"), entered(""),
-                        {"stdout: empty input\n"}, tearDown})},
         Outcome{"nullText", {}, nothingEverTyped(), -1,
                 concat({start(0), captureUntilClosed("0"),
                         {"ZSingleCaptureDlg::getResultText() -> null QString",
                          "QString::utf8() on null QString", R"(QCString "" released)",
                          "stdout: empty input\n"},
                         tearDown})},
-        Outcome{"allBlank", {}, script(0, 1, "   ", 1), -1,
-                concat({start(0), captureUntilClosed("0"), entered("   "),
-                        {"stdout: all blank input\n"}, tearDown})},
-        Outcome{"tooLong", {}, script(0, 1, std::string(100, 'a'), 1), -1,
-                concat({start(0), captureUntilClosed("0"), entered(std::string(100, 'a')),
-                        {"stdout: input too long\n"}, tearDown})},
         Outcome{"appliedAndRefreshed", {}, script(0, 1, "  Abc  ", 1), 1,
                 concat({start(0), captureUntilClosed("0"), entered("  Abc  "), applied("Abc", 1),
                         {refresh, "~ZMessageDlg()"}, tearDown})},
-        Outcome{"appliedNotRefreshed", {}, script(0, 1, "  Abc  ", 0), 1,
-                concat({start(0), captureUntilClosed("0"), entered("  Abc  "), applied("Abc", 0),
-                        {"~ZMessageDlg()"}, tearDown})},
         // Bytes above 0x7f, whether char is signed or not.
         Outcome{"chineseApplied", {}, script(0, 1, "中国移动 ", 2), 1,
                 concat({start(0), captureUntilClosed("0"), entered("中国移动 "),
@@ -235,17 +223,10 @@ INSTANTIATE_TEST_SUITE_P(
                         entered(" 𠮷😀中"),
                         applied("𠮷😀中", 0),
                         {"~ZMessageDlg()"}, tearDown})},
-        // Half a pair is no character: U+FFFD in its place.
-        Outcome{"loneSurrogateReplaced", {}, script(0, 1, "\xed\xa0\xbdx", 0), 1,
-                concat({start(0), captureUntilClosed("0"), entered("\\uD83Dx", "\xef\xbf\xbdx"),
-                        applied("\xef\xbf\xbdx", 0), {"~ZMessageDlg()"}, tearDown})},
         // The type reaches the framework unchanged, across the whole int range.
         Outcome{"lowestType", {"-2147483648"}, script(0, 0, "", 1), 0,
                 concat({{R"(new ZApplication(2, {"kestrune", "-2147483648"}, 1))", "getuid() -> 0"},
-                        captureUntilClosed("-2147483648"), tearDown})},
-        Outcome{"typeBeyondInt", {"4294967298"}, script(0, 0, "", 1), 0,
-                concat({{R"(new ZApplication(2, {"kestrune", "4294967298"}, 1))", "getuid() -> 0"},
-                        captureUntilClosed("2147483647"), tearDown})}),
+                        captureUntilClosed("-2147483648"), tearDown})}),
     [](const testing::TestParamInfo<Outcome> &info) { return std::string(info.param.name); });
 
 // The adapter copies the entry into the run flow's 100-byte buffer only when
@@ -286,6 +267,45 @@ TEST(PhoneCaptureDialog, copiesTheEntryOnlyWhenItFits)
         EXPECT_EQ(std::string(buffer, size), expected) << row.name;
         EXPECT_EQ(std::string(buffer + size, guard), std::string(guard, '#')) << row.name;
 
+        delete dialog;
+        delete application;
+    }
+    takeRecordedCalls();
+}
+
+// The toolkit writes each half of a character beyond U+FFFF as 3 bytes; the
+// adapter joins a high half and the low half after it into the character's 4
+// bytes, and turns any other half into U+FFFD. Rows at the edges of both
+// ranges. The typed text gives each half as its 3 bytes.
+TEST(PhoneCaptureDialog, joinsHalvesIntoCharactersBeyondFFFF)
+{
+    const std::string lastBeforeHalves = "\xed\x9f\xbf", firstHigh = "\xed\xa0\x80",
+                      lastHigh = "\xed\xaf\xbf", firstLow = "\xed\xb0\x80", lastLow = "\xed\xbf\xbf",
+                      replacement = "\xef\xbf\xbd";
+    struct Row {
+        const char *name;
+        std::string typed;
+        std::string utf8;
+    } rows[] = {
+        {"firstPair", firstHigh + firstLow, "\xf0\x90\x80\x80"},
+        {"lastPair", lastHigh + lastLow, "\xf4\x8f\xbf\xbf"},
+        {"lastBeforeHalvesThenLowHalf", lastBeforeHalves + firstLow, lastBeforeHalves + replacement},
+        {"firstAfterHalves", "\xee\x80\x80", "\xee\x80\x80"},
+        {"reversedPair", lastLow + firstHigh, replacement + replacement},
+        {"twoHighHalves", firstHigh + lastHigh, replacement + replacement},
+        {"twoLowHalves", firstLow + firstLow, replacement + replacement},
+        {"loneHalfAtTheEnd", "x" + firstHigh, "x" + replacement},
+    };
+    char *argv[] = {const_cast<char *>("kestrune"), nullptr};
+    int argc = 1;
+    Platform &platform = systemPlatform(argc, argv);
+    for (const Row &row : rows) {
+        phoneScript() = script(0, 1, row.typed, 0);
+        Application *application = platform.createApplication(argc, argv);
+        CaptureDialog *dialog = platform.createCaptureDialog("Kestrune", prompt.c_str(), 0);
+        char buffer[100];
+        EXPECT_EQ(dialog->resultText(buffer, sizeof buffer), row.utf8.size()) << row.name;
+        EXPECT_EQ(std::string(buffer), row.utf8) << row.name;
         delete dialog;
         delete application;
     }

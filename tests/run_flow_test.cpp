@@ -155,9 +155,6 @@ INSTANTIATE_TEST_SUITE_P(
         Outcome{"tooLong", entry(std::string(100, 'a')), -1,
                 concat({startAsRoot, captureUntilClosed, entered(std::string(100, 'a')),
                         {"stdout: input too long\n"}, tearDown})},
-        Outcome{"longestThatFits", entry(std::string(99, 'a')), 1,
-                concat({startAsRoot, captureUntilClosed, entered(std::string(99, 'a')),
-                        applied(std::string(99, 'a'), 0), {"delete messageDialog"}, tearDown})},
         Outcome{"appliedAndRefreshed", entry("  Abc  ", 1), 1,
                 concat({startAsRoot, captureUntilClosed, entered("  Abc  "), applied("Abc", 1),
                         {refresh, "delete messageDialog"}, tearDown})},
@@ -174,6 +171,30 @@ INSTANTIATE_TEST_SUITE_P(
                         {"captureDialog.result() -> -1", "captureDialog.resultText(size 100, zeroed) -> 3"},
                         applied("Abc", 0), {"delete messageDialog"}, tearDown})}),
     [](const testing::TestParamInfo<Outcome> &info) { return std::string(info.param.name); });
+
+// Standard error tells of a refresh only when its command could not be
+// started; a started one leaves it empty.
+TEST(RunFlow, tellsOfTheRefreshOnlyWhenItCouldNotStart)
+{
+    const std::string told = "kestrune: the refresh command could not be started\n";
+    const struct {
+        const char *name;
+        int status;
+        std::string standardError;
+    } rows[] = {
+        {"started", 0, ""},
+        {"noProcess", -1, told},
+        {"shellFailed", 1 << 8, told},
+    };
+    for (const auto &row : rows) {
+        FakeScript script = entry("Abc", 1);
+        script.refreshStatus = row.status;
+        testing::internal::CaptureStderr();
+        const FlowRun run = runWith(script);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), row.standardError) << row.name;
+        EXPECT_EQ(run.result, 1) << row.name;
+    }
+}
 
 std::string repeated(const std::string &text, int times)
 {
