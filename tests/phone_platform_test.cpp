@@ -5,6 +5,7 @@
 #include "run_flow.h"
 
 #include "console_capture.h"
+#include "copy_if_fits_rows.h"
 #include "simulated_phone.h"
 #include "simulated_text.h"
 
@@ -229,25 +230,24 @@ INSTANTIATE_TEST_SUITE_P(
                         captureUntilClosed("-2147483648"), tearDown})}),
     [](const testing::TestParamInfo<Outcome> &info) { return std::string(info.param.name); });
 
-// The adapter copies the entry into the run flow's 100-byte buffer only when
-// it fits with its terminator, and never a byte past it.
+// The adapter's own rows beside the shared ones: the toolkit's null string,
+// and characters counted as the framework gets them, 4 bytes each, not the
+// toolkit's 6.
 TEST(PhoneCaptureDialog, copiesTheEntryOnlyWhenItFits)
 {
     struct Row {
         const char *name;
         PhoneScript script;
-        size_t length;
-        bool copied;
-    } rows[] = {
-        {"longestThatFits", script(0, 1, std::string(99, 'a'), 0), 99, true},
-        {"oneByteTooLong", script(0, 1, std::string(100, 'a'), 0), 100, false},
-        {"empty", script(0, 1, "", 0), 0, true},
-        {"nullText", nothingEverTyped(), 0, true},
-        // Counted as the framework gets them: 4 bytes each, not the toolkit's 6.
-        {"fourByteCharactersThatFit",
-         script(0, 1, repeated("😀", 12) + repeated("\U0010FFFD", 12) + "abc", 0), 99, true},
-        {"fourByteCharactersOneByteTooLong", script(0, 1, repeated("😀", 25), 0), 100, false},
+        std::string entry;
     };
+    std::vector<Row> rows = {
+        {"nullText", nothingEverTyped(), ""},
+        {"fourByteCharactersThatFit", script(0, 1, repeated("😀", 12) + repeated("\U0010FFFD", 12) + "abc", 0),
+         repeated("😀", 12) + repeated("\U0010FFFD", 12) + "abc"},
+        {"fourByteCharactersOneByteTooLong", script(0, 1, repeated("😀", 25), 0), repeated("😀", 25)},
+    };
+    for (const CopyRow &row : copyRows())
+        rows.push_back({row.name, script(0, 1, row.entry, 0), row.entry});
     char *argv[] = {const_cast<char *>("kestrune"), nullptr};
     int argc = 1;
     Platform &platform = systemPlatform(argc, argv);
@@ -255,18 +255,7 @@ TEST(PhoneCaptureDialog, copiesTheEntryOnlyWhenItFits)
         phoneScript() = row.script;
         Application *application = platform.createApplication(argc, argv);
         CaptureDialog *dialog = platform.createCaptureDialog("Kestrune", prompt.c_str(), 0);
-
-        const size_t size = 100, guard = 16;
-        char buffer[size + guard];
-        std::memset(buffer, '#', sizeof buffer);
-        EXPECT_EQ(dialog->resultText(buffer, size), row.length) << row.name;
-        const std::string entered = row.script.enteredText;
-        const std::string expected = row.copied
-            ? entered + '\0' + std::string(size - entered.size() - 1, '#')
-            : std::string(size, '#');
-        EXPECT_EQ(std::string(buffer, size), expected) << row.name;
-        EXPECT_EQ(std::string(buffer + size, guard), std::string(guard, '#')) << row.name;
-
+        expectCopiedOnlyIfItFits(*dialog, row.entry, row.name);
         delete dialog;
         delete application;
     }

@@ -1,3 +1,4 @@
+#include "copy_if_fits_rows.h"
 #include "fake_platform.h"
 #include "run_flow.h"
 
@@ -5,6 +6,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <memory>
 #include <csignal>
 #include <string>
 #include <vector>
@@ -171,6 +173,18 @@ INSTANTIATE_TEST_SUITE_P(
                         {"captureDialog.result() -> -1", "captureDialog.resultText(size 100, zeroed) -> 3"},
                         applied("Abc", 0), {"delete messageDialog"}, tearDown})}),
     [](const testing::TestParamInfo<Outcome> &info) { return std::string(info.param.name); });
+
+// The run flow's tests lean on the fake handing over entries as every real
+// capture dialog does.
+TEST(FakeCaptureDialog, copiesTheEntryOnlyWhenItFits)
+{
+    for (const CopyRow &row : copyRows()) {
+        ConsoleCapture console;
+        FakePlatform platform(entry(row.entry), console);
+        const std::unique_ptr<CaptureDialog> dialog(platform.createCaptureDialog("Kestrune", "运营商名称", 0));
+        expectCopiedOnlyIfItFits(*dialog, row.entry, row.name);
+    }
+}
 
 // Standard error tells of a refresh only when its command could not be
 // started; a started one leaves it empty.

@@ -1,11 +1,11 @@
 // The terminal's capture dialog hands the run flow what was typed only when
 // it fits the flow's buffer, and never writes a byte past it.
+#include "copy_if_fits_rows.h"
 #include "terminal_platform.h"
 #include "yes_answer.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <memory>
 #include <string>
 #include <unistd.h>
@@ -13,9 +13,8 @@
 namespace {
 
 // Runs the terminal's capture dialog as the run flow does, with `typed` on
-// standard input, and copies the entry into a 100-byte buffer followed by
-// guard bytes.
-std::string capture(const std::string &typed, size_t &length)
+// standard input, and checks what it hands over.
+void expectCaptured(const std::string &typed, const std::string &entry, const char *name)
 {
     int input[2];
     EXPECT_EQ(pipe(input), 0);
@@ -35,41 +34,20 @@ std::string capture(const std::string &typed, size_t &length)
     application->exec();
     dup2(savedInput, STDIN_FILENO);
     close(savedInput);
-
-    char buffer[100 + 16];
-    std::memset(buffer, '#', sizeof buffer);
-    length = dialog->resultText(buffer, 100);
-    return std::string(buffer, sizeof buffer);
+    expectCopiedOnlyIfItFits(*dialog, entry, name);
 }
 
 TEST(TerminalCaptureDialog, copiesTheEntryOnlyWhenItFits)
 {
-    const std::string a99(99, 'a');
+    for (const CopyRow &row : copyRows())
+        expectCaptured(row.entry + "\n", row.entry, row.name);
+
+    // Each byte that is not UTF-8 arrives as the three bytes of U+FFFD.
     std::string ff33, fffd33;
     for (int i = 0; i < 33; ++i)
         ff33 += '\xff', fffd33 += "\xef\xbf\xbd";
-    const struct {
-        const char *name;
-        std::string typed;
-        std::string entry;  // what arrives, as UTF-8
-        bool fits;
-    } rows[] = {
-        {"longestThatFits", a99 + "\n", a99, true},
-        {"oneByteTooLong", a99 + "a\n", a99 + "a", false},
-        // Each byte that is not UTF-8 arrives as the three bytes of U+FFFD.
-        {"repairedToTheLimit", ff33 + "\n", fffd33, true},
-        {"repairedPastTheLimit", ff33 + "\xff\n", fffd33 + "\xef\xbf\xbd", false},
-        {"empty", "\n", "", true},
-    };
-    for (const auto &row : rows) {
-        size_t length = 0;
-        const std::string buffer = capture(row.typed, length);
-        EXPECT_EQ(length, row.entry.size()) << row.name;
-        const std::string expected =
-            row.fits ? row.entry + '\0' + std::string(100 - row.entry.size() - 1, '#') : std::string(100, '#');
-        EXPECT_EQ(buffer.substr(0, 100), expected) << row.name;
-        EXPECT_EQ(buffer.substr(100), std::string(16, '#')) << row.name << ": past the buffer";
-    }
+    expectCaptured(ff33 + "\n", fffd33, "repairedToTheLimit");
+    expectCaptured(ff33 + "\xff\n", fffd33 + "\xef\xbf\xbd", "repairedPastTheLimit");
 }
 
 // A yes kills processes: only a plain yes counts.

@@ -4,6 +4,8 @@
 // standard error reaches the tool's escaped.
 #include "window_platform.h"
 
+#include "copy_if_fits_rows.h"
+
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -147,6 +149,28 @@ const Row rows[] = {
     {"errorsEscaped", "stderr:\\x1b]0;owned\\x07 hi\\x0a,ready,wait,shown,answer:1:A", true, Dialog::capture, 1, "A",
      "\\x1b]0;owned\\x07 hi\n"},
 };
+
+// The window program's answer, whatever its length, reaches the run flow as
+// every capture dialog hands it over.
+TEST(WindowCaptureDialog, copiesTheEntryOnlyWhenItFits)
+{
+    for (const CopyRow &row : copyRows()) {
+        const std::string script = "--stub=ready,wait,shown,answer:1:" + row.entry;
+        char *argv[] = {const_cast<char *>("kestrune"), const_cast<char *>("0"), const_cast<char *>(script.c_str()),
+                        nullptr};
+        std::string failure;
+        std::unique_ptr<WindowPlatform> platform = WindowPlatform::start(argv, failure, 500);
+        ASSERT_TRUE(platform) << failure;
+        int argc = 1;
+        const std::unique_ptr<Application> application(platform->createApplication(argc, argv));
+        const std::unique_ptr<CaptureDialog> dialog(platform->createCaptureDialog("Kestrune", "运营商名称", 0));
+        application->setMainWidget(dialog.get());
+        dialog->show();
+        application->exec();
+        EXPECT_EQ(dialog->result(), 1) << row.name;
+        expectCopiedOnlyIfItFits(*dialog, row.entry, row.name);
+    }
+}
 
 INSTANTIATE_TEST_SUITE_P(Scripts, WindowSide, testing::ValuesIn(rows),
                          [](const testing::TestParamInfo<Row> &info) { return std::string(info.param.name); });
