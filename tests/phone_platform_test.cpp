@@ -344,7 +344,7 @@ TEST(CaptureDialogMetaObject, namesTheClassItsBaseAndItsSlots)
     EXPECT_STREQ(metaObject->superClassName(), "ZPopup");
     std::vector<std::string> slotNames;  // "slots" is a toolkit macro
     for (int i = 0; i < metaObject->numSlots(); ++i)
-        slotNames.push_back(metaObject->slotName(i));
+        slotNames.push_back(metaObject->slot(i)->name);
     EXPECT_EQ(slotNames, (std::vector<std::string>{"slotLSKClicked()", "slotRSKClicked()",
                                                "slotResizeAllChild(int)"}));
 }

@@ -9,4 +9,9 @@
 #error "QWS is not defined: build with -DQWS -D_REENTRANT -DQT_THREAD_SUPPORT for libqte-mt"
 #endif
 
+#ifndef TRUE
+const bool FALSE = 0;
+const bool TRUE = !0;
+#endif
+
 #endif

@@ -11,8 +11,11 @@ class QString;
 #define slots
 #define Q_OBJECT                                    \
 public:                                             \
-    virtual QMetaObject *metaObject() const;        \
-    virtual const char *className() const;          \
+    QMetaObject *metaObject() const                 \
+    {                                               \
+        return staticMetaObject();                  \
+    }                                               \
+    const char *className() const;                  \
     static QMetaObject *staticMetaObject();         \
     static QString tr(const char *);                \
     static QString tr(const char *, const char *);  \

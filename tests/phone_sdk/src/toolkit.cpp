@@ -143,16 +143,41 @@ QString QTextCodec::toUnicode(const char *chars) const
     return QString(newSimulatedString(toolkitDecoding(chars)));
 }
 
-QMetaObject::QMetaObject(const char *className, const char *superClassName,
-                         const char *const *slotNames, int slotCount)
-    : name(className), superName(superClassName), slots_(slotNames), slotCount(slotCount)
+QMetaObject::QMetaObject(const char *class_name, const char *superclass_name, QMetaData *slot_data,
+                         int n_slots, QMetaData *, int, QMetaProperty *, int, QMetaEnum *, int, QClassInfo *, int)
+    : classname(class_name), superclassname(superclass_name), slotData(slot_data), slotCount(n_slots),
+      slotAccess(nullptr)
 {
 }
 
-const char *QMetaObject::className() const { return name; }
-const char *QMetaObject::superClassName() const { return superName; }
-int QMetaObject::numSlots() const { return slotCount; }
-const char *QMetaObject::slotName(int index) const { return slots_[index]; }
+QMetaObject::~QMetaObject()
+{
+    delete[] slotData;
+    delete[] slotAccess;
+}
+
+int QMetaObject::numSlots(bool) const { return slotCount; }
+QMetaData *QMetaObject::slot(int index, bool) const
+{
+    return index >= 0 && index < slotCount ? &slotData[index] : nullptr;
+}
+
+QMetaObject *QMetaObject::new_metaobject(const char *class_name, const char *superclass_name,
+                                         QMetaData *slot_data, int n_slots, QMetaData *signal_data,
+                                         int n_signals, QMetaProperty *prop_data, int n_props,
+                                         QMetaEnum *enum_data, int n_enums, QClassInfo *class_info,
+                                         int n_info)
+{
+    return new QMetaObject(class_name, superclass_name, slot_data, n_slots, signal_data, n_signals, prop_data,
+                           n_props, enum_data, n_enums, class_info, n_info);
+}
+
+QMetaData *QMetaObject::new_metadata(int count) { return count > 0 ? new QMetaData[count] : nullptr; }
+QMetaData::Access *QMetaObject::new_metaaccess(int count)
+{
+    return count > 0 ? new QMetaData::Access[count] : nullptr;
+}
+void QMetaObject::set_slot_access(QMetaData::Access *access) { slotAccess = access; }
 
 QObject::QObject(QObject *, const char *) : simulatedLabel("QObject") {}
 QObject::~QObject() {}
@@ -171,9 +196,11 @@ QDialog::QDialog(QWidget *parent, const char *name, bool, unsigned int f)
 
 QDialog::~QDialog() {}
 
+// As the toolkit's: the dialog shows itself, then runs until it is closed.
 int QDialog::exec()
 {
     recordCall(std::string("QDialog::exec() [") + simulatedLabel + "]");
+    show();
     return rescode;
 }
 
