@@ -35,26 +35,10 @@ expect() {
   check "$name" "stored name" "$(bytes "$file"; printf x)" "${stored}x"
 }
 
-a99=$(printf 'a%.0s' $(seq 99))
-zh33=$(printf '中%.0s' $(seq 33))
-ff33=$(printf '\\xff%.0s' $(seq 33))
-fffd33=$(printf '\\xef\\xbf\\xbd%.0s' $(seq 33))
-
 expect applied            '  Abc  \nn\n'    "setup to 'Abc'\n" 1 'Abc\n'
 expect crlfLine           'Abc\r\nno\r\n'   "setup to 'Abc'\n" 1 'Abc\n'
 expect noFinalNewline     'Abc'             "setup to 'Abc'\n" 1 'Abc\n'
-expect chinese            '中国移动\nn\n'   "setup to '中国移动'\n" 1 '中国移动\n'
 expect invalidUtf8        '\xffAb\nn\n'     "setup to '\xef\xbf\xbdAb'\n" 1 '\xef\xbf\xbdAb\n'
-# Each byte that is not UTF-8 grows to the three of U+FFFD on the way in;
-# the limit counts what arrives.
-expect invalidAtLimit     "$ff33\nn\n"      "setup to '$fffd33'\n" 1 "$fffd33\n"
-expect invalidPastLimit   "${ff33}\xff\nn\n" 'input too long\n' 255 '<none>'
-# Only the space is a blank: tab, carriage return, no-break space and the
-# ideographic space are part of the name wherever they stand.
-expect tabs               '\tA\tb\t \nn\n'  "setup to '\tA\tb\t'\n" 1 '\tA\tb\t\n'
-expect returnInside       ' A\rb \nn\n'     "setup to 'A\rb'\n" 1 'A\rb\n'
-expect noBreakSpaces      ' \xc2\xa0Ab\xc2\xa0 \nn\n' "setup to '\xc2\xa0Ab\xc2\xa0'\n" 1 '\xc2\xa0Ab\xc2\xa0\n'
-expect ideographicSpaces  ' 　中国　 \nn\n'  "setup to '　中国　'\n" 1 '　中国　\n'
 expect cancelled          ''                '' 0 '<none>'
 
 # The prompts are the stand-in's interface: standard error, byte for byte,
@@ -68,31 +52,16 @@ for row in "applied|Abc\nn\n|$prompt\n$question\n" "cancelled||$prompt\n" \
   check "$name" "stderr, byte for byte" "$(bytes "$expected"; printf x)" "$(cat "$work/err"; printf x)"
 done
 expect empty              '\n'              'empty input\n' 255 '<none>'
-expect allBlank           '    \n'          'all blank input\n' 255 '<none>'
-expect longestThatFits    "$a99\nn\n"       "setup to '$a99'\n" 1 "$a99\n"
-expect tooLong            "${a99}a\nn\n"    'input too long\n' 255 '<none>'
-expect chineseAtLimit     "$zh33\nn\n"      "setup to '$zh33'\n" 1 "$zh33\n"
-expect chinesePastLimit   "${zh33}中\nn\n"  'input too long\n' 255 '<none>'
-# The type only reaches the framework (the flow tests check which one); on
-# the stand-in any argument, however odd, leaves the run as it is.
-for argument in '' 2 abc 12abc ' 7' -3 +4 99999999999999999999; do
-  expect "argument[$argument]" 'Abc\nn\n' "setup to 'Abc'\n" 1 'Abc\n' ${argument:+"$argument"}
-done
 expect secondArgument     'Abc\nn\n'        "setup to 'Abc'\n" 1 'Abc\n' 12abc second
 # Only these exact words, as the first argument, answer without a dialog,
-# on standard output, byte for byte.
-usage="Usage: kestrune [TYPE]
-       kestrune --help | --version
-Asks for a new operator name, applies it and offers to restart the phone's
-phone process. Acts only when run as root. TYPE, a base-10 integer, is the
-capture dialog's type (0 without it).
-Exit status: 1 the name was applied (or, not run as root, nothing was done);
-0 cancelled; 255 the entry was empty, all blanks or too long.
-"
+# on standard output. Of the usage, its first line and the exit statuses
+# anchor it; the rest is the binary's own text.
 for option in --help --version; do
   run 'Abc\nn\n' "$option"
   if [ "$option" = --help ]; then
-    check "$option" stdout "$usage" "$out"
+    check "$option" "usage's first line" "Usage: kestrune [TYPE]" "${out%%$'\n'*}"
+    [[ $out == *$'\nExit status: 1 the name was applied'*$'\n0 cancelled; 255 '*$'.\n' ]] ||
+      check "$option" "usage's exit statuses" "…Exit status: 1 the name was applied…0 cancelled; 255 ….\n" "$out"
   else
     [[ $out =~ ^kestrune\ [0-9]+\.[0-9]+\.[0-9]+$'\n'$ ]] || check "$option" stdout "kestrune X.Y.Z" "$out"
   fi
@@ -145,36 +114,22 @@ streams stderrReaderGone 1 'Abc\n'
 streams allOutputClosed  1 'Abc\n'
 exec 6>&-
 
-# A store that cannot be written is reported; the run goes on as the phone's would.
-export XDG_CONFIG_HOME=$work/blocked
-rm -rf "$XDG_CONFIG_HOME"; mkdir -p "$XDG_CONFIG_HOME"; echo old >"$XDG_CONFIG_HOME/kestrune"
-printf 'Abc\nn\n' | env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$kestrune" >"$work/out" 2>"$work/err"
-status=$?; err=$(cat "$work/err")
-check unwritableStore "exit status" 1 "$status"
-check unwritableStore stdout "setup to 'Abc'" "$(cat "$work/out")"
-check unwritableStore "old file" old "$(cat "$XDG_CONFIG_HOME/kestrune")"
-case $err in
-  *"cannot store the service name in $XDG_CONFIG_HOME/kestrune/service-name: "?*) ;;
-  *) check unwritableStore "stderr reason" "cannot store the service name in …: <reason>" "$err" ;;
-esac
-
-# Yes, in any letter case with blanks around, starts the refresh command; its
-# commands are stand-ins here that only record how they were called.
+# A yes starts the refresh command, anything else does not (which answers
+# are a yes is the yes parser's table); its commands are stand-ins here that
+# only record how they were called.
 fakebin=$work/fakebin
 refresh_stand_ins "$fakebin" "$work/refresh.log"
-for answer in y YES '  Yes  ' yES $'\v\tyes\f\r'; do
+refresh_row() {  # NAME ANSWER LOG: what the stand-ins recorded
+  local name=$1 answer=$2 expected=$3
   rm -f "$work/refresh.log"
   PATH=$fakebin:$PATH run "Abc\n$answer\n"
-  check "yes:$answer" "exit status" 1 "$status"
+  check "$name" "exit status" 1 "$status"
   for _ in $(seq 50); do [ -s "$work/refresh.log" ] && grep -q pidof "$work/refresh.log" && break; sleep 0.1; done
-  check "yes:$answer" "refresh command" "$(printf 'sleep 1s\npidof phone')" "$(cat "$work/refresh.log" 2>/dev/null)"
-done
-for answer in n no '' 'yes please' 'y e s' 1; do
-  rm -f "$work/refresh.log"
-  PATH=$fakebin:$PATH run "Abc\n$answer\n"
-  sleep 0.3
-  check "notYes:$answer" "refresh command" "" "$(cat "$work/refresh.log" 2>/dev/null)"
-done
+  [ -n "$expected" ] || sleep 0.3
+  check "$name" "refresh command" "$expected" "$(cat "$work/refresh.log" 2>/dev/null)"
+}
+refresh_row yes '  Yes  ' "$(printf 'sleep 1s\npidof phone')"
+refresh_row notYes 'yes please' ''
 
 # Anyone but root is refused, by the real user id; only root can switch users.
 if second_user; then
