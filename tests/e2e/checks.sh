@@ -27,16 +27,48 @@ finish() {
   echo "all $1 passed ($checks checks)"
 }
 
-# refresh_stand_ins FOLDER LOG: puts `sleep` and `pidof` into FOLDER that
-# only log their arguments to LOG, so a refresh that ran harms nothing and
-# leaves a trace. Put FOLDER first on PATH.
+# refresh_stand_ins FOLDER LOG [working]: puts `sleep` and `pidof` into
+# FOLDER that log their arguments to LOG; put FOLDER first on PATH. Alone,
+# that is all they do, so a refresh that ran harms nothing and leaves a
+# trace; with `working` they then do their work, for runs inside a private
+# PID namespace, where a `phone` of the script's own is all they can reach.
 refresh_stand_ins() {
-  local folder=$1 log=$2 command
+  local folder=$1 log=$2 working=${3:-} command
   mkdir -p "$folder"
   for command in sleep pidof; do
-    printf '#!/bin/sh\necho "%s $*" >>"%s"\n' "$command" "$log" >"$folder/$command"
+    {
+      printf '#!/bin/sh\necho "%s $*" >>"%s"\n' "$command" "$log"
+      [ -z "$working" ] || printf 'exec "%s" "$@"\n' "$(command -v "$command")"
+    } >"$folder/$command"
     chmod +x "$folder/$command"
   done
+}
+
+# The environment of a run at the terminal: no display of any kind.
+without_display=(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM)
+
+# fresh_store: an empty XDG_CONFIG_HOME, $work/config, for the next run.
+fresh_store() {
+  export XDG_CONFIG_HOME=$work/config
+  rm -rf "$XDG_CONFIG_HOME"; mkdir -p "$XDG_CONFIG_HOME"
+}
+
+# collect: what a finished run left in $work/out, $work/err and the store.
+# Sets out and stored with their trailing newlines (stored is <none>
+# without a file), and err.
+collect() {
+  out=$(cat "$work/out" 2>/dev/null; printf x); out=${out%x}
+  err=$(cat "$work/err" 2>/dev/null)
+  stored=$(cat "$XDG_CONFIG_HOME/kestrune/service-name" 2>/dev/null && printf x) || stored="<none>x"
+  stored=${stored%x}
+}
+
+# alive PID: running, not a zombie waiting to be reaped.
+alive() {
+  local stat
+  stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 1
+  stat=${stat##*) }
+  [ "${stat%% *}" != Z ]
 }
 
 # sanitizer_files_for_others FOLDER: the runs as another user read the

@@ -26,13 +26,8 @@ table=$work/table
 # Stand-ins for the refresh: `phone` is a copy of sleep; sleep and pidof
 # record each call and then do their work.
 bin=$work/bin
-mkdir -p "$bin"
 cp "$(command -v sleep)" "$work/phone"
-for command in sleep pidof; do
-  printf '#!/bin/sh\necho "%s $*" >>"%s/refresh.log"\nexec %s "$@"\n' \
-    "$command" "$work" "$(command -v $command)" >"$bin/$command"
-  chmod +x "$bin/$command"
-done
+refresh_stand_ins "$bin" "$work/refresh.log" working
 
 # A folder only root may enter, with a secret in it, and a home of nobody's.
 secret=$work/rootonly/secret

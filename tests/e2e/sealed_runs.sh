@@ -16,14 +16,6 @@ export XDG_CONFIG_HOME=$work/config
 now() { date +%s%N; }
 milliseconds() { echo $((($2 - $1) / 1000000)); }
 
-# Alive and not a zombie waiting to be reaped.
-alive() {
-  local stat
-  stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 1
-  stat=${stat##*) }
-  [ "${stat%% *}" != Z ]
-}
-
 # Sets processes to the names of every process in the namespace but this
 # script, sorted. Looks without starting a process, which would show up.
 listProcesses() {
@@ -39,15 +31,9 @@ listProcesses() {
 # sleep and pidof that record each call before doing their work.
 bin=$work/bin
 mkdir -p "$bin"
-realSleep=$(command -v sleep) realPidof=$(command -v pidof)
-cp "$realSleep" "$bin/phone"
-cp "$realSleep" "$bin/bystander"
-for command in sleep pidof; do
-  real=$realSleep; [ $command = pidof ] && real=$realPidof
-  printf '#!/bin/sh\necho "%s $*" >>"%s/refresh.log"\nexec "%s" "$@"\n' \
-    "$command" "$work" "$real" >"$work/$command"
-  chmod +x "$work/$command"
-done
+cp "$(command -v sleep)" "$bin/phone"
+cp "$(command -v sleep)" "$bin/bystander"
+refresh_stand_ins "$work/refresh" "$work/refresh.log" working
 "$bin/bystander" 600 &
 bystander=$!
 
@@ -56,7 +42,7 @@ bystander=$!
 run() {
   rm -rf "$XDG_CONFIG_HOME" "$work/refresh.log"; mkdir -p "$XDG_CONFIG_HOME"
   started=$(now)
-  printf '%b' "$1" | PATH=$work:$PATH env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
+  printf '%b' "$1" | PATH=$work/refresh:$PATH "${without_display[@]}" \
     "$kestrune" >"$work/out" 2>"$work/err"
   status=$?
   ended=$(now)

@@ -15,15 +15,10 @@ sanitizer_files_for_others "$work"
 # Sets: out, err, status, stored (the store file's bytes, or <none>).
 run() {
   local answers=$1; shift
-  export XDG_CONFIG_HOME=$work/config
-  rm -rf "$XDG_CONFIG_HOME"; mkdir -p "$XDG_CONFIG_HOME"
-  printf '%b' "$answers" | env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
-    "$kestrune" "$@" >"$work/out" 2>"$work/err"
+  fresh_store
+  printf '%b' "$answers" | "${without_display[@]}" "$kestrune" "$@" >"$work/out" 2>"$work/err"
   status=$?
-  out=$(cat "$work/out"; printf x); out=${out%x}
-  err=$(cat "$work/err")
-  stored=$(cat "$XDG_CONFIG_HOME/kestrune/service-name" 2>/dev/null && printf x) || stored="<none>"
-  stored=${stored%x}
+  collect
 }
 
 # name | answers | expected stdout | exit status | stored file | arguments...
@@ -86,12 +81,12 @@ check hugeLine "stored name" '<none>' "$stored"
 mkfifo "$work/fifo"
 exec 5<>"$work/fifo" 6>"$work/fifo" 5<&-
 # SIGPIPE as a shell normally leaves it, even where the test runner ignores it.
-tool=(env --default-signal=PIPE -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$kestrune")
+tool=("${without_display[@]}" --default-signal=PIPE "$kestrune")
 # name | exit status | stored file
 streams() {
   local name=$1 code=$2 file=$3
-  export XDG_CONFIG_HOME=$work/config
-  rm -rf "$XDG_CONFIG_HOME"; mkdir -p "$XDG_CONFIG_HOME"
+  fresh_store
+  : >"$work/out"; : >"$work/err"
   case $name in
     stdinClosed)       "${tool[@]}" <&- >"$work/out" 2>"$work/err" ;;
     stdinEmpty)        "${tool[@]}" </dev/null >"$work/out" 2>"$work/err" ;;
@@ -101,10 +96,9 @@ streams() {
     allOutputClosed)   printf 'Abc\nn\n' | "${tool[@]}" >&- 2>&- ;;
   esac
   status=$?
-  err=$(cat "$work/err" 2>/dev/null)
-  stored=$(cat "$XDG_CONFIG_HOME/kestrune/service-name" 2>/dev/null && printf x) || stored="<none>"
+  collect
   check "$name" "exit status" "$code" "$status"
-  check "$name" "stored name" "$(bytes "$file"; printf x)" "${stored%x}x"
+  check "$name" "stored name" "$(bytes "$file"; printf x)" "${stored}x"
 }
 streams stdinClosed      0 '<none>'
 streams stdinEmpty       0 '<none>'
@@ -138,9 +132,8 @@ if second_user; then
   mkdir -m 1777 "$work/others-counts"
   for ids in "--reuid=500 --regid=500" "--ruid=500 --euid=0 --regid=500"; do
     # shellcheck disable=SC2086
-    export XDG_CONFIG_HOME=$work/config
-    rm -rf "$XDG_CONFIG_HOME"; mkdir -p "$XDG_CONFIG_HOME"
-    printf 'Abc\nn\n' | env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM GCOV_PREFIX="$work/others-counts" \
+    fresh_store
+    printf 'Abc\nn\n' | "${without_display[@]}" GCOV_PREFIX="$work/others-counts" \
       setpriv $ids --clear-groups "$kestrune" >"$work/out" 2>"$work/err"
     status=$?; err=$(cat "$work/err")
     check "notRoot($ids)" stdout "not excute by root, but by 500" "$(cat "$work/out")"

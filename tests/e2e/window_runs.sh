@@ -33,14 +33,6 @@ prepare_store() {
   printf '%s\n' "$1" >"$XDG_CONFIG_HOME/kestrune/service-name"
 }
 
-# Reads what a finished run left. Sets out, err and stored (<none> if no file).
-collect() {
-  out=$(cat "$work/out"; printf x); out=${out%x}
-  err=$(cat "$work/err")
-  stored=$(cat "$XDG_CONFIG_HOME/kestrune/service-name" 2>/dev/null && printf x) || stored="<none>"
-  stored=${stored%x}
-}
-
 # Runs kestrune as the user as_uid with the store holding $1, and plays the
 # steps after it (see play_steps).
 # Sets out, err, status, stored and dialogs (how many dialogs showed).
@@ -89,9 +81,6 @@ expect chinese 2 "setup to '中国移动'\n" 1 '\xe4\xb8\xad\xe5\x9b\xbd\xe7\xa7
 drive '' window key:Return
 expect empty 1 'empty input\n' 255 '<none>'
 
-drive '' window "type:$(printf 'a%.0s' $(seq 100))" key:Return
-expect tooLong 1 'input too long\n' 255 '<none>'
-
 # An X session whose XDG_SESSION_TYPE says wayland, and an empty
 # QT_QPA_PLATFORM: Qt would look for its Wayland platform first; it is told
 # the one that was checked, and says nothing.
@@ -118,16 +107,8 @@ else
   echo "SKIP notRoot: no second user in a user namespace"
 fi
 
-# A display that cannot be reached, or a missing window module, leaves the
-# terminal; the run goes on there.
-prepare_store ''
-printf 'Abc\nn\n' | DISPLAY=:65000 "$kestrune" >"$work/out" 2>"$work/err"
-status=$?; collect
-check unreachableDisplay stdout "setup to 'Abc'" "${out%$'\n'}"
-check unreachableDisplay "exit status" 1 "$status"
-case $err in *"no X server runs at display :65000; using the terminal"*) ;;
-  *) check unreachableDisplay stderr "…no X server runs at display :65000; using the terminal…" "$err" ;; esac
-
+# Without its window program beside it, the tool asks at the terminal; the
+# run goes on there.
 mkdir "$work/alone" && cp "$kestrune" "$work/alone/"
 prepare_store ''
 printf 'Abc\nn\n' | "$work/alone/kestrune" >"$work/out" 2>"$work/err"
