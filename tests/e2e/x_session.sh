@@ -7,6 +7,9 @@
 # can connect as another user; it listens on its local socket only.
 start_xvfb() {
   local folder=$1 number
+  # A number left from an earlier server of the same folder must not be read
+  # before the new server has written its own.
+  rm -f "$folder/display"
   Xvfb -displayfd 3 -ac -noreset -nolisten tcp -screen 0 1024x768x24 \
     3>"$folder/display" 2>"$folder/xvfb.log" &
   xvfb_pid=$!
