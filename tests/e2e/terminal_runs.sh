@@ -31,8 +31,6 @@ expect() {
 }
 
 expect applied            '  Abc  \nn\n'    "setup to 'Abc'\n" 1 'Abc\n'
-expect crlfLine           'Abc\r\nno\r\n'   "setup to 'Abc'\n" 1 'Abc\n'
-expect noFinalNewline     'Abc'             "setup to 'Abc'\n" 1 'Abc\n'
 expect invalidUtf8        '\xffAb\nn\n'     "setup to '\xef\xbf\xbdAb'\n" 1 '\xef\xbf\xbdAb\n'
 expect cancelled          ''                '' 0 '<none>'
 
@@ -65,12 +63,6 @@ for option in --help --version; do
   check "$option" "stored name" '<none>' "$stored"
 done
 expect noAnswerToRefresh  'Abc\n'           "setup to 'Abc'\n" 1 'Abc\n'
-
-# A megabyte on one line is refused like any other long entry.
-run "$(head -c 1048576 /dev/zero | tr '\0' x)\nn\n"
-check hugeLine stdout 'input too long' "${out%$'\n'}"
-check hugeLine "exit status" 255 "$status"
-check hugeLine "stored name" '<none>' "$stored"
 
 # Standard streams closed, empty or with their reader gone: never a crash,
 # always the run's own exit status. A pipe without a reader, made once:
