@@ -33,6 +33,7 @@ expect() {
 expect applied            '  Abc  \nn\n'    "setup to 'Abc'\n" 1 'Abc\n'
 expect invalidUtf8        '\xffAb\nn\n'     "setup to '\xef\xbf\xbdAb'\n" 1 '\xef\xbf\xbdAb\n'
 expect cancelled          ''                '' 0 '<none>'
+expect noAnswerToRefresh  'Abc\n'           "setup to 'Abc'\n" 1 'Abc\n'
 
 # The prompts are the stand-in's interface: standard error, byte for byte,
 # for answers piped in (each prompt then ends its line).
@@ -62,7 +63,6 @@ for option in --help --version; do
   check "$option" "no dialog" "" "$(cat "$work/err")"
   check "$option" "stored name" '<none>' "$stored"
 done
-expect noAnswerToRefresh  'Abc\n'           "setup to 'Abc'\n" 1 'Abc\n'
 
 # Standard streams closed, empty or with their reader gone: never a crash,
 # always the run's own exit status. A pipe without a reader, made once:
